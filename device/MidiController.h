@@ -1,0 +1,270 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+#include <juce_audio_devices/juce_audio_devices.h>
+
+#include "device/DeviceTypes.h"
+#include "device/DeviceUserInterface.h"
+#include "device/MidiPortSystem.h"
+
+class MainComponent;
+
+/** A message posted to the device object and handled on the message thread. */
+class AsyncMessage : public juce::Message
+{
+public:
+    AsyncMessage (int messageType, const juce::String& messageText) : type (messageType), text (messageText) {}
+
+    int type;
+    juce::String text;
+};
+
+/** The one device object of the process.
+
+    It holds the connection to the product, everything known about it and its
+    whole settings image for all presets, which every editor reads and changes
+    in place. It builds every request, takes every reply and runs the request
+    chain, and programs firmware images.
+*/
+class MidiController : public juce::Component,
+                       public juce::MessageListener,
+                       public juce::Timer,
+                       public juce::MidiInputCallback
+{
+public:
+    static constexpr int numPresetRows = 16;
+    static constexpr int numRouterRows = 36;
+    static constexpr int numFilterEntries = 72;
+    static constexpr int numMapperSlots = 24;
+    static constexpr int numUsbHostRecords = 56;
+    static constexpr int numUsedHostRecords = 48;
+    static constexpr int numPortReservations = 48;
+    static constexpr int numUsbDevicePortMasks = 16;
+    static constexpr int numCurves = 4;
+    static constexpr int numCurveWords = 32;
+    static constexpr int replyRingSlots = 64;
+    static constexpr int replyRingSlotSize = 4096;
+    static constexpr int firmwareImageCapacity = 0x80000;
+    static constexpr int identityRequestDelayMs = 500;
+
+    //==============================================================================
+    /** The process-wide instance; created by the first call. Null once it was
+        deleted, and during its own construction. */
+    static MidiController* getInstance();
+    /** Deletes the instance under the singleton lock (the main component, at shut-down). */
+    static void deleteInstance();
+
+    ~MidiController() override;
+
+    //==============================================================================
+    // juce::Component
+    void paint (juce::Graphics&) override;
+    void resized() override;
+
+    // juce::MessageListener: replies, status texts and alerts on the message thread
+    void handleMessage (const juce::Message& message) override;
+
+    // juce::Timer: the reply timeout
+    void timerCallback() override;
+
+    // juce::MidiInputCallback: forwards to receiveMidi
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+
+    /** Reply intake, on any thread: takes an accepted reply into the ring and announces it. */
+    void receiveMidi (const juce::String& sourceIdentifier, const juce::MidiMessage& message);
+
+    //==============================================================================
+    // Resets
+    void resetDeviceState();
+    void resetPresetNames();
+    void resetEditorsToDefaults();
+    void closeOutput();
+    void closeInput();
+    bool setUsbDevicePortMask (juce::int32 vidPid, juce::uint32 mask, bool allowNew);
+    int countDeviceInstances (juce::int32 vidPid) const;
+
+    //==============================================================================
+    // Products and product tables
+    int getNumUsbHostPorts() const;
+    int getNumUsbVirtualPorts() const;
+    int getNumLocalPorts() const;
+    int getNumPresets() const;
+    int getNumMappers() const;
+    int getNumVelocityCurves() const;
+    int getNumLfos() const;
+    int getProductIdByte() const;
+    int getDeviceCoreId() const;
+    void setProductCode (int code);
+    bool isDeviceCore() const;
+    void switchToHostCore();
+    int getWirelessModulePortOffset (int code, bool includeAbsent) const;
+    int statusToMessageIndex (int status) const;
+    int messageIndexToStatus (int index) const;
+    static int getNumDataBytes (juce::uint8 status);
+    static juce::String getStatusName (juce::uint8 status);
+    static juce::String getStatusShortName (juce::uint8 status);
+    /** Host firmware above 0.55: the product keeps settings the tool reads and writes. */
+    bool hasSettingsFirmware() const;
+    /** Product code neither 255 nor 13. */
+    bool isProductKnown() const;
+
+    /** The version number of "%1d.%1d": the text read as a number plus 0.005. */
+    static float firmwareVersionFromDigits (int major, int minor);
+    static juce::String firmwareTextFromDigits (int major, int minor);
+
+    //==============================================================================
+    // Requests
+    int buildCommand (int type, juce::uint8 kind, const juce::uint32* values = nullptr, juce::uint8 count = 0);
+    juce::uint32 decode32 (int position, juce::uint8& sum, int slot) const;
+    juce::uint16 decode16 (int position, juce::uint8& sum, int slot) const;
+
+    /** Marks an item to be read; a waiting write of the same item stays a write. */
+    void markForRead (int kind, int item)   { pendingRequests.markForRead (kind, item); }
+    /** Marks an item to be written. */
+    void markForWrite (int kind, int item)  { pendingRequests.markForWrite (kind, item); }
+
+    //==============================================================================
+    // Reply intake and dispatch
+    void postAsyncMessage (int type, const juce::String& text);
+    void showAlert (const juce::String& text, bool warningOnce);
+
+    //==============================================================================
+    // Request chain
+    void readAllSettings();
+    juce::uint8 completePendingRequest (juce::uint8 type, juce::uint8 kind, juce::uint8 item);
+    juce::uint8 getFirstPendingKind() const;
+    void sendCommand (float timeoutSeconds);
+    void handleReplyTimeout();
+    void writePresetSetting();
+    void writeTrsTypes();
+    void writeSync24();
+    void writePowerDown();
+
+    //==============================================================================
+    // Port names
+    juce::String getPortName (int index, const juce::String& direction, juce::String* tooltip,
+                              bool includeAbsentWireless, bool shortNames, bool markNotInstalled,
+                              bool appendCable, bool appendInstance, bool useCustomName);
+
+    //==============================================================================
+    // Firmware programming
+    void continueFirmwareUpgrade();
+    int fillFirmwareBlock (juce::uint32 address, juce::uint32* words);
+
+    //==============================================================================
+    // Connection
+    int openInput (const juce::String& identifier);
+    int openOutput (const juce::String& identifier);
+    int closeConnection();
+    void requestIdentity();
+    /** Sends the identity request again after the delay, so that the newly addressed core answers. */
+    void requestIdentityLater();
+
+    //==============================================================================
+    // Reply parser
+    int parseDeviceReply (int slot, juce::uint8& nextType, juce::uint8& nextKind);
+    int parseInfoReply (int slot);
+    int handleIdentityReply (int slot);
+    void postDeviceInfo();
+    void clearHostDevice (int index);
+    bool hasUnusedVirtualCables() const;
+    bool mayReorderOnBoot() const;
+
+    /** The received length of the reply in a ring slot (0 when the slot number is out of range). */
+    int getReplyLength (int slot) const;
+    /** The bytes of a ring slot (null when the slot number is out of range). */
+    const juce::uint8* getReplySlot (int slot) const;
+
+    //==============================================================================
+    // Fields, in the order of the device model.
+    juce::int32 waitingForReply = 0;
+    MainComponent* mainComponent = nullptr;
+    DeviceUserInterface* userInterface = nullptr;
+    float baseContentHeight = 600.0f;
+    float baseContentWidth = 800.0f;
+    juce::uint32 serialWords[3] = {};
+    juce::String serialText;
+    juce::uint8 firmwareImage[firmwareImageCapacity];
+    juce::uint32 firmwareImageSize = 0;
+    juce::int32 replyRingWriteIndex = 0;
+    juce::int32 upgradeStep = 0;
+    juce::int32 productCode = productNone;
+    juce::int32 deviceMode = 255;
+    juce::int32 wirelessModule = 0;
+    juce::uint8 deviceFirmwareBeta = 0;
+    juce::uint8 upgradeInProgress = 0;
+    juce::uint8 readCompleteSent = 0;
+    juce::uint8 manualConnect = 0;
+    juce::uint8 presetModified[numPresetRows] = {};
+    juce::uint8 userCurvesRead = 0;
+    juce::uint32 presetSetting = 0x4300;
+    juce::uint32 userCurves[numCurves][numCurveWords] = {};
+    juce::int32 powerDown[numPresetRows] = {};
+    juce::int32 trsType[numPresetRows] = {};
+    juce::int32 sync24[numPresetRows] = {};
+    juce::uint32 routerMasks[numPresetRows][numRouterRows] = {};
+    juce::uint16 filterChannels[numPresetRows][numFilterEntries] = {};
+    juce::uint32 filterStatus[numPresetRows][numFilterEntries] = {};
+    MapperRecord mapperRecords[numPresetRows][numMapperSlots];
+    juce::uint32 presetNames[numPresetRows][4] = {};
+    UsbDevicePortMask usbDevicePortMasks[numUsbDevicePortMasks];
+    PortReservation portReservations[numPortReservations];
+    juce::uint32 usbProductName[6] = {};
+    float hostFirmwareVersion = 0.0f;
+    juce::String hostFirmwareText;
+    juce::String inputIdentifier, outputIdentifier;
+    juce::String productName;
+    juce::uint8 descriptorDumpActive = 0;
+    juce::Array<juce::int32> reportedDevices;
+    juce::uint8 reportScheduled = 0;
+    juce::uint8 hostFirmwareBeta = 0;
+    juce::String deviceFirmwareText;
+    float deviceFirmwareVersion = 0.0f;
+    UsbHostDevice usbHostDevices[numUsbHostRecords];
+    PendingRequests pendingRequests;
+    juce::uint32 flashSpan = 0, flashStart = 0, flashEnd = 0;
+    std::unique_ptr<MidiPortSystem::Output> midiOutput;
+    juce::uint8 currentPreset = 0;
+    juce::uint8 presetChanged = 0;
+    const juce::uint8 messageStatusTable[7] = { 0x90, 0x80, 0xB0, 0xC0, 0xE0, 0xD0, 0xA0 };
+    juce::CriticalSection replyRingLock;
+    std::unique_ptr<MidiPortSystem::Input> midiInput;
+    juce::MidiMessage preparedRequest;
+    juce::uint8 warningShown = 0, infoShown = 0;
+    juce::uint8 replyRing[replyRingSlots][replyRingSlotSize];
+    juce::uint32 programAddress = 0;
+
+private:
+    MidiController();
+
+    /** Received length of each ring slot, guarded by replyRingLock. */
+    int replyRingLengths[replyRingSlots] = {};
+    /** Copy of inputIdentifier taken under replyRingLock when the input opens; the MIDI thread compares against it. */
+    juce::String acceptedInputIdentifier;
+
+    void handleReplyMessage (int slot);
+    void showAlertMessage (int type, const juce::String& text);
+    void notifyEditorsOfBuild (int type, int kind);
+    int findPendingItem (int type, int kind) const;
+    void appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const;
+
+    int parseCommandAck (const juce::uint8* reply, int length, juce::uint8& nextType, juce::uint8& nextKind);
+    int parseReadReply (const juce::uint8* reply, int length, int slot, juce::uint8& nextType, juce::uint8& nextKind);
+    int parseWriteAck (const juce::uint8* reply, int length, juce::uint8& nextType, juce::uint8& nextKind);
+    int parseProgrammingAck (const juce::uint8* reply, int length);
+    int parseHostDeviceRecord (int slot, const juce::uint8* reply, int length);
+    int parseDescriptorReply (const juce::uint8* reply, int length);
+
+    void storeReadValue (int kind, int item, int slot);
+    void refreshAfterRead (int kind, int item);
+    void refreshAfterPresetSetting();
+    void refreshHostSlotViews (int index);
+    void showPresetNameInSelector (int item);
+
+    static juce::CriticalSection& getSingletonLock();
+    static MidiController* instance;
+    static bool instanceWasDeleted;
+    static bool creatingInstance;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiController)
+};

@@ -1,0 +1,15 @@
+#include "editors/Mapper.h"
+#include "device/MidiController.h"
+
+Mapper::Mapper (MainComponent* owner) : mainComponent (owner)
+{
+    setName ("Mapper");
+    updateEnablement (editorLocked);
+}
+
+void Mapper::resetMappers (bool, bool, bool) {}
+void Mapper::refreshForDevice() {}
+void Mapper::toggleCurveEditor() {}
+void Mapper::closeCurveEditor() {}
+void Mapper::updateEnablement (int mode) { lastEnablementMode = mode; }
+void Mapper::updatePortName (int) {}

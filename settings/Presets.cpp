@@ -1,0 +1,51 @@
+#include "settings/Presets.h"
+#include "device/MidiController.h"
+
+Presets::Presets (MainComponent* owner) : mainComponent (owner)
+{
+    setName ("Presets");
+}
+
+void Presets::fillPresetSelector() {}
+
+void Presets::resetPresetList()
+{
+    if (auto* device = MidiController::getInstance())
+        device->resetPresetNames();
+}
+
+void Presets::selectPreset (int) {}
+
+void Presets::getDevicePresetName (int preset, juce::String& name)
+{
+    name.clear();
+    auto* device = MidiController::getInstance();
+
+    if (device == nullptr || preset < 0 || preset >= MidiController::numPresetRows || device->hostFirmwareVersion <= 2.75f)
+        return;
+
+    for (int i = 0; i < 16; ++i)
+    {
+        auto c = (char) ((device->presetNames[preset][i / 4] >> (24 - 8 * (i % 4))) & 0x7F);
+        if (c == 0)
+            break;
+        name += juce::String::charToString ((juce::juce_wchar) c);
+    }
+}
+
+bool Presets::checkPresetModified (const juce::String&) { return false; }
+
+void Presets::confirmSaveOnQuit()
+{
+    juce::JUCEApplicationBase::quit();
+}
+
+void Presets::setPresetItemText (int preset, const juce::String& text)
+{
+    if (preset >= 0 && preset < presetSelector.getNumItems())
+    {
+        presetSelector.changeItemText (preset + 1, text);
+        if (presetSelector.getSelectedItemIndex() == preset)
+            presetSelector.setText (text, juce::dontSendNotification);
+    }
+}
