@@ -72,6 +72,8 @@ public:
 
     /** Reply intake, on any thread: takes an accepted reply into the ring and announces it. */
     void receiveMidi (const juce::String& sourceIdentifier, const juce::MidiMessage& message);
+    /** The input whose replies are accepted (a copy of inputIdentifier taken under the ring's lock). */
+    void setAcceptedInput (const juce::String& identifier);
 
     //==============================================================================
     // Resets
@@ -118,6 +120,11 @@ public:
     juce::uint32 decode32 (int position, juce::uint8& sum, int slot) const;
     juce::uint16 decode16 (int position, juce::uint8& sum, int slot) const;
 
+    /** How many items of a kind the per-preset and product-wide tables hold. */
+    static int getTableItemLimit (int kind);
+    /** How many items of a kind the connected product has (may exceed the table on the largest products). */
+    int getProductItemCount (int kind) const;
+
     /** Marks an item to be read; a waiting write of the same item stays a write. */
     void markForRead (int kind, int item)   { pendingRequests.markForRead (kind, item); }
     /** Marks an item to be written. */
@@ -150,6 +157,8 @@ public:
     // Firmware programming
     void continueFirmwareUpgrade();
     int fillFirmwareBlock (juce::uint32 address, juce::uint32* words);
+    /** A loaded image that fits the connected core's programmable range. */
+    bool hasProgrammableImage() const;
 
     //==============================================================================
     // Connection
@@ -165,6 +174,8 @@ public:
     int parseDeviceReply (int slot, juce::uint8& nextType, juce::uint8& nextKind);
     int parseInfoReply (int slot);
     int handleIdentityReply (int slot);
+    /** The connection road after an accepted identity reply. */
+    void handleIdentityAnswer (int slot);
     void postDeviceInfo();
     void clearHostDevice (int index);
     bool hasUnusedVirtualCables() const;
@@ -237,18 +248,27 @@ public:
 private:
     MidiController();
 
+    /** Counts the requests sent, so that a reply handler can tell whether it sent the next one itself. */
+    juce::uint32 requestsSent = 0;
     /** Received length of each ring slot, guarded by replyRingLock. */
     int replyRingLengths[replyRingSlots] = {};
     /** Copy of inputIdentifier taken under replyRingLock when the input opens; the MIDI thread compares against it. */
     juce::String acceptedInputIdentifier;
 
     void handleReplyMessage (int slot);
+    void sendNextRequest (int type, int kind);
     void showAlertMessage (int type, const juce::String& text);
     void notifyEditorsOfBuild (int type, int kind);
-    int findPendingItem (int type, int kind) const;
+    int findPendingItem (int type, int kind);
     void appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const;
+    void appendItemValues (juce::MemoryBlock& block, int kind, int item) const;
+    bool isRequestGatePassed (int kind) const;
+    void finishChain (int type);
 
-    int parseCommandAck (const juce::uint8* reply, int length, juce::uint8& nextType, juce::uint8& nextKind);
+    int parseCommandAck (const juce::uint8* reply, int length);
+    int parsePresetSettingReply (int slot, juce::uint8& nextType, juce::uint8& nextKind);
+    int getSettingReplyLength (int kind) const;
+    int checkSettingItem (int kind, int count, int item) const;
     int parseReadReply (const juce::uint8* reply, int length, int slot, juce::uint8& nextType, juce::uint8& nextKind);
     int parseWriteAck (const juce::uint8* reply, int length, juce::uint8& nextType, juce::uint8& nextKind);
     int parseProgrammingAck (const juce::uint8* reply, int length);

@@ -30,3 +30,6 @@ private:
     SettingsDumpDevDesc dumpPanel;
     juce::TextEditor usbNameEditor;
 };
+
+/** The USB product name the connected product uses: its stored name, or the model's default. */
+juce::String getCurrentUsbProductName();

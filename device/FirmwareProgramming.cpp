@@ -1,0 +1,107 @@
+#include "device/MidiController.h"
+
+namespace
+{
+    constexpr int wordsPerBlock = 64;
+
+    void waitOnMessageThread (int milliseconds)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+
+        while (juce::Time::getMillisecondCounter() < end)
+            juce::Thread::sleep (5);
+    }
+}
+
+bool MidiController::hasProgrammableImage() const
+{
+    return flashEnd > flashStart && firmwareImageSize > 0 && firmwareImageSize <= flashSpan;
+}
+
+void MidiController::continueFirmwareUpgrade()
+{
+    switch (upgradeStep)
+    {
+        case 0:
+            // A core without a programmable range, or an image that doesn't fit it, is never erased.
+            if (! hasProgrammableImage())
+            {
+                if (userInterface != nullptr)
+                    userInterface->reportUpgradeResult (SYSX_FIRMWARE_ERROR);
+                return;
+            }
+
+            postAsyncMessage (statusText, "Starting Fw upgrade (SYSX_CMD_ICSP_START)");
+            waitOnMessageThread (500);
+
+            if (buildCommand (SYSX_TYPE_ICSP, SYSX_CMD_ICSP_START) == SYSX_OK)
+                sendCommand (4.0f);
+            break;
+
+        case 1:
+            postAsyncMessage (statusText, "Erasing device... Please wait");
+            waitOnMessageThread (100);
+
+            if (buildCommand (SYSX_TYPE_ICSP, SYSX_CMD_ICSP_ERASE) == SYSX_OK)
+                sendCommand (12.0f);
+            break;
+
+        case 2:
+        {
+            const juce::uint32 address[] = { programAddress };
+
+            if (buildCommand (SYSX_TYPE_ICSP, SYSX_CMD_ICSP_SET_ADDRESS, address, 1) == SYSX_OK)
+                sendCommand (4.0f);
+            break;
+        }
+
+        case 3:
+        {
+            juce::uint32 words[wordsPerBlock];
+
+            if (fillFirmwareBlock (programAddress, words) == wordsPerBlock)
+            {
+                const juce::uint32 percent = (programAddress - flashStart) * 100u / firmwareImageSize;
+                postAsyncMessage (statusText, juce::String::formatted ("Programming Flash at address %x (%d %%)",
+                                                                       (unsigned) programAddress, (int) percent));
+
+                if (buildCommand (SYSX_TYPE_ICSP, SYSX_CMD_ICSP_WRITE, words, wordsPerBlock) == SYSX_OK)
+                    sendCommand (4.0f);
+            }
+            else
+            {
+                postAsyncMessage (statusText, "Finishing upgrade (SYSX_CMD_ICSP_FINISH_SUCCESS)");
+
+                if (buildCommand (SYSX_TYPE_ICSP, SYSX_CMD_ICSP_FINISH_SUCCESS) == SYSX_OK)
+                    sendCommand (4.0f);
+            }
+            break;
+        }
+
+        default:
+            break;
+    }
+}
+
+int MidiController::fillFirmwareBlock (juce::uint32 address, juce::uint32* words)
+{
+    if (address < flashStart || address >= flashEnd || programAddress - flashStart >= firmwareImageSize)
+        return 0;
+
+    const juce::uint32 offset = address - flashStart;
+
+    for (juce::uint32 k = 0; k < (juce::uint32) wordsPerBlock; ++k)
+    {
+        const juce::uint32 o = offset + 4 * k;
+
+        if (o < flashSpan && o + 3 < (juce::uint32) firmwareImageCapacity)
+            words[k] = (juce::uint32) firmwareImage[o]
+                     | ((juce::uint32) firmwareImage[o + 1] << 8)
+                     | ((juce::uint32) firmwareImage[o + 2] << 16)
+                     | ((juce::uint32) firmwareImage[o + 3] << 24);
+        else
+            words[k] = 0xFFFFFFFFu;
+    }
+
+    return wordsPerBlock;
+}

@@ -1,0 +1,211 @@
+#include "device/MidiController.h"
+
+namespace
+{
+    bool hasReplyHeader (const juce::uint8* reply, int length)
+    {
+        return length >= 10
+            && reply[1] == 0x00 && reply[2] == 0x4B && reply[3] == 0x1D && reply[4] == 0x0F
+            && reply[5] != 0xFF
+            && (reply[6] & 0x40) != 0;
+    }
+}
+
+void MidiController::handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message)
+{
+    receiveMidi (source != nullptr ? source->getIdentifier() : juce::String(), message);
+}
+
+void MidiController::setAcceptedInput (const juce::String& identifier)
+{
+    const juce::ScopedLock sl (replyRingLock);
+    acceptedInputIdentifier = identifier;
+}
+
+void MidiController::receiveMidi (const juce::String& sourceIdentifier, const juce::MidiMessage& message)
+{
+    const juce::ScopedLock sl (replyRingLock);
+
+    if (sourceIdentifier != acceptedInputIdentifier || acceptedInputIdentifier.isEmpty() || ! message.isSysEx())
+        return;
+
+    const int dataSize = message.getSysExDataSize();
+
+    // F0, 8 to 4094 data bytes, F7: the shortest reply is 10 bytes, the longest fills a slot.
+    if (dataSize < 8 || dataSize > replyRingSlotSize - 2)
+        return;
+
+    juce::uint8 copy[replyRingSlotSize];
+    copy[0] = 0xF0;
+    memcpy (copy + 1, message.getSysExData(), (size_t) dataSize);
+    copy[dataSize + 1] = 0xF7;
+    const int length = dataSize + 2;
+
+    if (! hasReplyHeader (copy, length))
+        return;
+
+    const int slot = replyRingWriteIndex & (replyRingSlots - 1);
+    memcpy (replyRing[slot], copy, (size_t) length);
+    replyRingLengths[slot] = length;
+    postAsyncMessage (replyReceived, juce::String (slot));
+    replyRingWriteIndex = (slot + 1) & (replyRingSlots - 1);
+}
+
+int MidiController::getReplyLength (int slot) const
+{
+    if (! juce::isPositiveAndBelow (slot, replyRingSlots))
+        return 0;
+
+    const juce::ScopedLock sl (replyRingLock);
+    return replyRingLengths[slot];
+}
+
+const juce::uint8* MidiController::getReplySlot (int slot) const
+{
+    return juce::isPositiveAndBelow (slot, replyRingSlots) ? replyRing[slot] : nullptr;
+}
+
+//==============================================================================
+void MidiController::postAsyncMessage (int type, const juce::String& text)
+{
+    postMessage (new AsyncMessage (type, text));
+}
+
+void MidiController::showAlert (const juce::String& text, bool warningOnceOnly)
+{
+    postAsyncMessage (warningOnceOnly ? warningOnce : infoAlert, text);
+}
+
+void MidiController::handleMessage (const juce::Message& message)
+{
+    auto* async = dynamic_cast<const AsyncMessage*> (&message);
+
+    if (async == nullptr)
+        return;
+
+    switch (async->type)
+    {
+        case replyReceived:
+        {
+            auto slotText = async->text.trim();
+
+            if (! slotText.containsOnly ("0123456789") || slotText.isEmpty())
+                return;
+
+            auto slot = slotText.getIntValue();
+
+            if (juce::isPositiveAndBelow (slot, replyRingSlots))
+                handleReplyMessage (slot);
+            break;
+        }
+
+        case statusText:
+            if (userInterface != nullptr)
+                userInterface->setStatusText (async->text);
+            break;
+
+        case deviceInfoText:
+            if (userInterface != nullptr)
+                userInterface->setInfoText (async->text);
+            break;
+
+        case infoAlert:
+        case warningOnce:
+        case infoOnce:
+            showAlertMessage (async->type, async->text);
+            break;
+
+        default:
+            break;
+    }
+}
+
+void MidiController::showAlertMessage (int type, const juce::String& text)
+{
+    if (userInterface == nullptr)
+        return;
+
+    if (type == infoAlert)
+    {
+        userInterface->showDeviceAlert (false, text, nullptr);
+        return;
+    }
+
+    auto& shownFlag = (type == warningOnce) ? warningShown : infoShown;
+
+    if (shownFlag != 0)
+        return;
+
+    shownFlag = 1;
+    juce::Component::SafePointer<MidiController> safeThis (this);
+    const bool isWarning = (type == warningOnce);
+
+    userInterface->showDeviceAlert (isWarning, text, [safeThis, isWarning]
+    {
+        if (auto* device = safeThis.getComponent())
+            (isWarning ? device->warningShown : device->infoShown) = 0;
+    });
+}
+
+void MidiController::handleReplyMessage (int slot)
+{
+    const int length = getReplyLength (slot);
+
+    if (! hasReplyHeader (replyRing[slot], length))
+        return;
+
+    juce::uint8 nextType = 0xFF, nextKind = 0xFF;
+    const auto requestsSentBefore = requestsSent;
+    const int result = parseDeviceReply (slot, nextType, nextKind);
+
+    if (result == SYSX_OK || result == SYSX_NOTHING_TO_SEND)
+    {
+        // The awaited reply is here. A request that the parse itself sent (the next programming
+        // step, the first read after the identity) keeps its own timeout.
+        if (requestsSent == requestsSentBefore)
+        {
+            waitingForReply = 0;
+            stopTimer();
+        }
+
+        if (result == SYSX_OK && nextType != 0xFF && nextKind != 0xFF)
+            sendNextRequest (nextType, nextKind);
+
+        return;
+    }
+
+    // The reply timeout stays armed: unless another request goes out, it reports as well.
+    if (userInterface != nullptr)
+    {
+        if (upgradeStep < 1)
+            userInterface->reportSettingsError (result);
+        else
+            userInterface->reportUpgradeResult (result);
+    }
+}
+
+void MidiController::sendNextRequest (int type, int kind)
+{
+    for (;;)
+    {
+        const int built = buildCommand (type, (juce::uint8) kind);
+
+        if (built == SYSX_OK)
+        {
+            sendCommand (4.0f);
+            return;
+        }
+
+        // Nothing of this kind can be sent: drop its marks and go on with the next kind.
+        pendingRequests.clearKind (kind);
+        kind = getFirstPendingKind();
+
+        if (kind == 0xFF)
+        {
+            finishChain (type);
+            return;
+        }
+
+        type = pendingRequests.firstDirection (kind);
+    }
+}

@@ -1,0 +1,519 @@
+#include "device/MidiController.h"
+#include "app/MainComponent.h"
+
+namespace
+{
+    int valuesPerItem (int kind)
+    {
+        static constexpr int counts[] = { 1, 1, 1, 6, 1, 1, 1, 4, 2, 2, 1, 32, -1, 6 };
+        return juce::isPositiveAndBelow (kind, (int) std::size (counts)) ? counts[kind] : -1;
+    }
+
+    bool isSingleItemKind (int kind)
+    {
+        return kind == kindPresetSetting || kind == kindTrsType || kind == kindSync24
+            || kind == kindPowerDown || kind == kindUsbProductName;
+    }
+
+    bool endsAt (const juce::uint8* reply, int receivedLength, int expectedLength)
+    {
+        return receivedLength == expectedLength && reply[expectedLength - 1] == 0xF7;
+    }
+
+    bool checksumMatches (const juce::uint8* reply, int length)
+    {
+        return sysexChecksum (reply, 6, length - 2) == reply[length - 2];
+    }
+}
+
+int MidiController::getSettingReplyLength (int kind) const
+{
+    switch (kind)
+    {
+        case kindChannelFilter:   return 15;
+        case kindMapper:          return 42;
+        case kindPresetName:      return 32;
+        case kindUsbDevicePorts:  return 22;
+        case kindPortReservation: return hostFirmwareVersion > 3.35f ? 20 : 18;
+        case kindVelocityCurve:   return 172;
+        case kindUsbProductName:  return 42;
+        default:                  return 17;
+    }
+}
+
+int MidiController::checkSettingItem (int kind, int count, int item) const
+{
+    if (count != valuesPerItem (kind))
+        return SYSX_OUT_OF_RANGE;
+
+    if (kind == kindPresetName && hostFirmwareVersion < 2.75f)
+        return SYSX_OUT_OF_RANGE;
+
+    if (kind == kindVelocityCurve && hostFirmwareVersion < 3.85f)
+        return SYSX_OUT_OF_RANGE;
+
+    if (kind == kindUsbProductName && (deviceFirmwareVersion < 6.95f || hostFirmwareVersion < 0.1f))
+        return SYSX_OUT_OF_RANGE;
+
+    if (isSingleItemKind (kind))
+        return item == 0 ? SYSX_OK : SYSX_OUT_OF_RANGE;
+
+    // Items the product has but the tables can't hold are out of range too: nothing is stored for them.
+    if (item >= getProductItemCount (kind) || item >= getTableItemLimit (kind))
+        return SYSX_OUT_OF_RANGE;
+
+    return SYSX_OK;
+}
+
+int MidiController::parseDeviceReply (int slot, juce::uint8& nextType, juce::uint8& nextKind)
+{
+    nextType = 0xFF;
+    nextKind = 0xFF;
+
+    const int length = getReplyLength (slot);
+
+    if (length < 10)
+        return SYSX_END_MISSING;
+
+    const juce::uint8* reply = replyRing[slot];
+
+    switch (reply[6] & 0x0F)
+    {
+        case SYSX_TYPE_COMMAND: return parseCommandAck (reply, length);
+        case SYSX_TYPE_INFO:    return parseInfoReply (slot);
+        case SYSX_TYPE_READ:    return parseReadReply (reply, length, slot, nextType, nextKind);
+        case SYSX_TYPE_WRITE:   return parseWriteAck (reply, length, nextType, nextKind);
+        case SYSX_TYPE_ICSP:    return parseProgrammingAck (reply, length);
+        default:                return SYSX_OK;
+    }
+}
+
+int MidiController::parseCommandAck (const juce::uint8* reply, int length)
+{
+    if (! endsAt (reply, length, 11))
+        return SYSX_END_MISSING;
+
+    if (! checksumMatches (reply, 11))
+        return SYSX_CHECKSUM_ERROR;
+
+    return SYSX_OK;
+}
+
+int MidiController::parseReadReply (const juce::uint8* reply, int length, int slot, juce::uint8& nextType, juce::uint8& nextKind)
+{
+    const int kind = reply[7];
+    const int count = reply[8];
+    const int item = reply[9];
+
+    if (kind == kindLfo || kind > kindUsbProductName)
+        return SYSX_UNKNOWN_KIND;
+
+    if (auto rangeResult = checkSettingItem (kind, count, item))
+        return rangeResult;
+
+    const int expectedLength = getSettingReplyLength (kind);
+
+    if (! endsAt (reply, length, expectedLength))
+        return SYSX_END_MISSING;
+
+    if (! checksumMatches (reply, expectedLength))
+        return SYSX_CHECKSUM_ERROR;
+
+    if (kind == kindPresetSetting)
+        return parsePresetSettingReply (slot, nextType, nextKind);
+
+    // A read answered while the user's edit of the same item waits to be written must not undo the edit.
+    if (! pendingRequests.isWrite (kind, item))
+        storeReadValue (kind, item, slot);
+
+    refreshAfterRead (kind, item);
+
+    const int completionItem = isSingleItemKind (kind) && kind != kindUsbProductName ? 0 : item;
+    const auto next = completePendingRequest (SYSX_TYPE_READ, (juce::uint8) kind, (juce::uint8) completionItem);
+
+    if (next != 0xFF)
+    {
+        nextType = (juce::uint8) pendingRequests.firstDirection (next);
+        nextKind = next;
+    }
+
+    return SYSX_OK;
+}
+
+void MidiController::storeReadValue (int kind, int item, int slot)
+{
+    const int preset = currentPreset & 0x0F;
+    juce::uint8 sum = 0;
+
+    switch (kind)
+    {
+        case kindRouter:         routerMasks[preset][item] = decode32 (10, sum, slot); break;
+        case kindChannelFilter:  filterChannels[preset][item] = decode16 (10, sum, slot); break;
+        case kindMessageFilter:  filterStatus[preset][item] = decode32 (10, sum, slot); break;
+        case kindMapper:
+            for (int w = 0; w < 6; ++w)
+                mapperRecords[preset][item].setWord (w, decode32 (10 + 5 * w, sum, slot));
+            break;
+        case kindTrsType:        trsType[preset] = (juce::int32) decode32 (10, sum, slot); break;
+        case kindSync24:         sync24[preset] = (juce::int32) decode32 (10, sum, slot); break;
+        case kindPowerDown:      powerDown[preset] = (juce::int32) decode32 (10, sum, slot); break;
+        case kindPresetName:
+            for (int w = 0; w < 4; ++w)
+                presetNames[item][w] = decode32 (10 + 5 * w, sum, slot);
+            break;
+        case kindUsbDevicePorts:
+            usbDevicePortMasks[item].vidPid = (juce::int32) decode32 (10, sum, slot);
+            usbDevicePortMasks[item].mask = decode32 (15, sum, slot);
+            break;
+        case kindPortReservation:
+            portReservations[item].vidPid = (juce::int32) decode32 (10, sum, slot);
+            portReservations[item].cable = hostFirmwareVersion > 3.35f ? decode16 (15, sum, slot)
+                                                                        : (juce::uint16) replyRing[slot][15];
+            break;
+        case kindVelocityCurve:
+            for (int w = 0; w < numCurveWords; ++w)
+                userCurves[item][w] = decode32 (10 + 5 * w, sum, slot);
+            break;
+        case kindUsbProductName:
+            for (int w = 0; w < 6; ++w)
+                usbProductName[w] = decode32 (10 + 5 * w, sum, slot);
+            break;
+        default:
+            break;
+    }
+}
+
+void MidiController::refreshAfterRead (int kind, int item)
+{
+    auto* main = mainComponent;
+    auto* router = main != nullptr ? main->getRouter() : nullptr;
+    auto* filter = main != nullptr ? main->getFilter() : nullptr;
+    auto* mapper = main != nullptr ? main->getMapper() : nullptr;
+    auto* settings = main != nullptr ? main->getSettings() : nullptr;
+
+    auto settingsIdle = [settings] { if (settings != nullptr) settings->updateEnablement (editorIdle); };
+    auto routerRefreshed = [router]
+    {
+        if (router != nullptr)
+        {
+            router->refreshRouter();
+            router->updateEnablement (editorIdle);
+        }
+    };
+
+    switch (kind)
+    {
+        case kindRouter:
+            routerRefreshed();
+            settingsIdle();
+            break;
+
+        case kindChannelFilter:
+        case kindMessageFilter:
+            if (filter != nullptr)
+            {
+                filter->updateEnablement (editorIdle);
+                filter->showPortFilters (item);
+            }
+            settingsIdle();
+            break;
+
+        case kindMapper:
+            if (mapper != nullptr)
+            {
+                mapper->updateEnablement (editorIdle);
+
+                for (auto* page : mapper->getMapperPages())
+                    if (page->mapperIndex == item)
+                        page->loadFromRecord();
+            }
+            settingsIdle();
+            break;
+
+        case kindTrsType:
+            settingsIdle();
+            if (settings != nullptr)
+                if (auto* panel = settings->getTrsPanel())
+                    panel->refresh();
+            break;
+
+        case kindSync24:
+            settingsIdle();
+            if (settings != nullptr)
+                if (auto* panel = settings->getSync24Panel())
+                    panel->refresh();
+            break;
+
+        case kindPowerDown:
+            settingsIdle();
+            if (settings != nullptr)
+                if (auto* panel = settings->getPowerDownPanel())
+                    panel->refresh();
+            break;
+
+        case kindPresetName:
+            showPresetNameInSelector (item);
+            break;
+
+        case kindUsbDevicePorts:
+            if (userInterface != nullptr)
+                userInterface->setEditorsEnabled (true);
+            routerRefreshed();
+            return;
+
+        case kindPortReservation:
+            if (userInterface != nullptr)
+                userInterface->setEditorsEnabled (true);
+            routerRefreshed();
+            if (auto* list = router != nullptr ? router->getRouterList() : nullptr)
+                if (auto* reservation = list->getUsbPortsReservation())
+                    reservation->showReservation (item);
+            return;
+
+        case kindVelocityCurve:
+            if (mapper != nullptr)
+                if (auto* curves = mapper->getCurveEditor())
+                    if (curves->getSelectedCurve() == item)
+                        curves->showSelectedCurve();
+            break;
+
+        case kindUsbProductName:
+            settingsIdle();
+            if (settings != nullptr)
+                settings->setUsbNameEditorText (getCurrentUsbProductName());
+            break;
+
+        default:
+            break;
+    }
+
+    if (userInterface != nullptr)
+        userInterface->setEditorsEnabled (true);
+}
+
+void MidiController::showPresetNameInSelector (int item)
+{
+    juce::String name;
+    Presets::getDevicePresetName (item, name);
+
+    if (mainComponent != nullptr)
+        if (auto* presets = mainComponent->getPresets())
+            presets->setPresetItemText (item, name);
+}
+
+int MidiController::parsePresetSettingReply (int slot, juce::uint8& nextType, juce::uint8& nextKind)
+{
+    juce::uint8 sum = 0;
+    const auto value = decode32 (10, sum, slot);
+
+    // There are 16 preset rows: a preset beyond them can't be shown or addressed.
+    if ((value & 0x1F) >= (juce::uint32) numPresetRows)
+        return SYSX_OUT_OF_RANGE;
+
+    presetSetting = value & 0x7FFFFFFFu;
+
+    if ((value & 0x1F) != currentPreset || (value & 0x80000000u) != 0)
+    {
+        currentPreset = (juce::uint8) (value & 0x1F);
+        presetChanged = 1;
+    }
+
+    refreshAfterPresetSetting();
+
+    const auto next = completePendingRequest (SYSX_TYPE_READ, kindPresetSetting, 0);
+
+    if (next != 0xFF)
+    {
+        nextType = (juce::uint8) pendingRequests.firstDirection (next);
+        nextKind = next;
+        presetChanged = 0;
+    }
+    else if (presetChanged != 0)
+    {
+        presetChanged = 0;
+        readAllSettings();
+    }
+
+    return SYSX_OK;
+}
+
+void MidiController::refreshAfterPresetSetting()
+{
+    if (auto* main = mainComponent)
+    {
+        if (auto* filter = main->getFilter())
+        {
+            filter->updateEnablement (editorIdle);
+            filter->showPortFilters (filter->getSelectedEntry());
+        }
+
+        if (auto* mapper = main->getMapper())
+        {
+            mapper->updateEnablement (editorIdle);
+            const int selected = mapper->getSelectedPageIndex();
+
+            if (juce::isPositiveAndBelow (selected, mapper->getMapperPages().size()))
+                mapper->getMapperPages()[selected]->loadFromRecord();
+        }
+
+        if (auto* router = main->getRouter())
+        {
+            router->refreshRouter();
+            router->updateEnablement (editorIdle);
+        }
+
+        if (auto* settings = main->getSettings())
+            settings->updateEnablement (editorIdle);
+
+        if (auto* presets = main->getPresets())
+            presets->selectPreset (currentPreset);
+    }
+
+    if (userInterface != nullptr)
+        userInterface->setEditorsEnabled (true);
+}
+
+int MidiController::parseWriteAck (const juce::uint8* reply, int length, juce::uint8& nextType, juce::uint8& nextKind)
+{
+    if (! endsAt (reply, length, 12))
+        return SYSX_END_MISSING;
+
+    if (! checksumMatches (reply, 12))
+        return SYSX_CHECKSUM_ERROR;
+
+    const int kind = reply[7];
+    const int count = reply[8];
+    const int item = reply[9];
+
+    if (kind == kindLfo || kind > kindUsbProductName)
+        return SYSX_UNKNOWN_KIND;
+
+    if (auto rangeResult = checkSettingItem (kind, count, item))
+        return rangeResult;
+
+    if (auto* main = mainComponent)
+    {
+        auto* router = main->getRouter();
+        auto* filter = main->getFilter();
+        auto* mapper = main->getMapper();
+        auto* settings = main->getSettings();
+
+        switch (kind)
+        {
+            case kindRouter:
+                if (router != nullptr)   router->updateEnablement (editorIdle);
+                if (settings != nullptr) settings->updateEnablement (editorIdle);
+                break;
+            case kindChannelFilter:
+            case kindMessageFilter:
+                if (filter != nullptr)   filter->updateEnablement (editorIdle);
+                if (settings != nullptr) settings->updateEnablement (editorIdle);
+                break;
+            case kindMapper:
+                if (mapper != nullptr)   mapper->updateEnablement (editorIdle);
+                if (settings != nullptr) settings->updateEnablement (editorIdle);
+                break;
+            case kindPresetSetting:
+                if (mapper != nullptr)   mapper->updateEnablement (editorIdle);
+                if (filter != nullptr)   filter->updateEnablement (editorIdle);
+                if (router != nullptr)   router->updateEnablement (editorIdle);
+                if (settings != nullptr) settings->updateEnablement (editorIdle);
+                break;
+            case kindTrsType:
+            case kindSync24:
+            case kindPowerDown:
+                if (settings != nullptr) settings->updateEnablement (editorIdle);
+                break;
+            case kindUsbDevicePorts:
+                if (router != nullptr)   router->updateEnablement (editorIdle);
+                break;
+            case kindPortReservation:
+                if (router != nullptr)
+                {
+                    router->updateEnablement (editorIdle);
+                    router->setPortReservationButtonText ({});
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    if (userInterface != nullptr)
+        userInterface->setEditorsEnabled (true);
+
+    if (kind == kindPresetSetting && presetChanged != 0)
+    {
+        presetChanged = 0;
+        readAllSettings();
+        return SYSX_OK;
+    }
+
+    const int completionItem = isSingleItemKind (kind) && kind != kindUsbProductName ? 0 : item;
+    const auto next = completePendingRequest (SYSX_TYPE_WRITE, (juce::uint8) kind, (juce::uint8) completionItem);
+
+    if (next != 0xFF)
+    {
+        nextType = (juce::uint8) pendingRequests.firstDirection (next);
+        nextKind = next;
+    }
+
+    return SYSX_OK;
+}
+
+int MidiController::parseProgrammingAck (const juce::uint8* reply, int length)
+{
+    const int kind = reply[7];
+
+    if (kind >= 8)
+        return kind;
+
+    if (! endsAt (reply, length, 11))
+        return SYSX_END_MISSING;
+
+    if (! checksumMatches (reply, 11))
+        return SYSX_CHECKSUM_ERROR;
+
+    if (reply[8] != 0)
+        return reply[8];
+
+    switch (kind)
+    {
+        case SYSX_CMD_ICSP_START:
+            upgradeStep = 1;
+            continueFirmwareUpgrade();
+            return SYSX_OK;
+
+        case SYSX_CMD_ICSP_ERASE:
+            upgradeStep = 2;
+            continueFirmwareUpgrade();
+            return SYSX_OK;
+
+        case SYSX_CMD_ICSP_SET_ADDRESS:
+            upgradeStep = 3;
+            continueFirmwareUpgrade();
+            return SYSX_OK;
+
+        case SYSX_CMD_ICSP_WRITE:
+            programAddress += 256;
+
+            if (programAddress - flashStart < firmwareImageSize)
+                upgradeStep = 2;
+
+            continueFirmwareUpgrade();
+            return SYSX_OK;
+
+        case SYSX_CMD_ICSP_FINISH_SUCCESS:
+            if (userInterface != nullptr)
+                userInterface->reportUpgradeResult (SYSX_OK);
+            return SYSX_OK;
+
+        case SYSX_CMD_ICSP_FINISH_ERROR:
+            if (userInterface != nullptr)
+                userInterface->reportUpgradeResult (SYSX_FIRMWARE_ERROR);
+            return SYSX_FIRMWARE_ERROR;
+
+        default:
+            return SYSX_UNKNOWN_KIND;
+    }
+}

@@ -1,0 +1,401 @@
+#include "device/MidiController.h"
+#include "app/MainComponent.h"
+
+namespace
+{
+    /** 32-bit values per item of each setting kind (-1: not a setting kind). */
+    int valuesPerItem (int kind)
+    {
+        static constexpr int counts[] = { 1, 1, 1, 6, 1, 1, 1, 4, 2, 2, 1, 32, -1, 6 };
+        return juce::isPositiveAndBelow (kind, (int) std::size (counts)) ? counts[kind] : -1;
+    }
+
+    /** Kinds whose item comes from the pending list; the others always use item 0. */
+    bool takesItemFromList (int kind)
+    {
+        return kind != kindPresetSetting && kind != kindTrsType && kind != kindSync24 && kind != kindPowerDown;
+    }
+}
+
+int MidiController::getTableItemLimit (int kind)
+{
+    switch (kind)
+    {
+        case kindRouter:          return numRouterRows;
+        case kindChannelFilter:
+        case kindMessageFilter:   return numFilterEntries;
+        case kindMapper:          return numMapperSlots;
+        case kindPresetName:      return numPresetRows;
+        case kindUsbDevicePorts:  return numUsbDevicePortMasks;
+        case kindPortReservation: return numPortReservations;
+        case kindVelocityCurve:   return numCurves;
+        case kindPresetSetting:
+        case kindTrsType:
+        case kindSync24:
+        case kindPowerDown:
+        case kindUsbProductName:  return 1;
+        default:                  return 0;
+    }
+}
+
+int MidiController::getProductItemCount (int kind) const
+{
+    const int a = getNumUsbHostPorts();
+    const int b = getNumLocalPorts();
+
+    switch (kind)
+    {
+        case kindRouter:          return a + b;
+        case kindChannelFilter:
+        case kindMessageFilter:   return 2 * (a + b);
+        case kindMapper:          return getNumMappers();
+        case kindPresetName:      return getNumPresets();
+        case kindUsbDevicePorts:  return 16;
+        case kindPortReservation: return 2 * a;
+        case kindVelocityCurve:   return getNumVelocityCurves();
+        case kindPresetSetting:
+        case kindTrsType:
+        case kindSync24:
+        case kindPowerDown:
+        case kindUsbProductName:  return 1;
+        default:                  return 0;
+    }
+}
+
+bool MidiController::isRequestGatePassed (int kind) const
+{
+    switch (kind)
+    {
+        case kindPresetName:     return hostFirmwareVersion >= 2.75f;
+        case kindVelocityCurve:  return hostFirmwareVersion >= 3.85f;
+        case kindUsbProductName: return deviceFirmwareVersion >= 6.95f && hostFirmwareVersion >= 0.1f;
+        default:                 return true;
+    }
+}
+
+int MidiController::findPendingItem (int type, int kind)
+{
+    const bool write = (type == SYSX_TYPE_WRITE);
+    const int limit = getTableItemLimit (kind);
+
+    for (;;)
+    {
+        auto item = pendingRequests.firstItem (kind, write);
+
+        if (item == 0xFF || item < limit)
+            return item;
+
+        // An item beyond the table: nothing to read it into or write it from.
+        pendingRequests.clear (kind, item);
+    }
+}
+
+void MidiController::appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const
+{
+    juce::uint8 bytes[5];
+    packValue32 (value, bytes);
+    block.append (bytes, 5);
+}
+
+void MidiController::appendItemValues (juce::MemoryBlock& block, int kind, int item) const
+{
+    const int preset = currentPreset & 0x0F;
+
+    switch (kind)
+    {
+        case kindRouter:         appendPacked32 (block, routerMasks[preset][item]); break;
+        case kindChannelFilter:
+        {
+            juce::uint8 bytes[3];
+            packValue16 (filterChannels[preset][item], bytes);
+            block.append (bytes, 3);
+            break;
+        }
+        case kindMessageFilter:  appendPacked32 (block, filterStatus[preset][item]); break;
+        case kindMapper:
+            for (int w = 0; w < 6; ++w)
+                appendPacked32 (block, mapperRecords[preset][item].getWord (w));
+            break;
+        case kindPresetSetting:  appendPacked32 (block, presetSetting); break;
+        case kindTrsType:        appendPacked32 (block, (juce::uint32) trsType[preset]); break;
+        case kindSync24:         appendPacked32 (block, (juce::uint32) sync24[preset]); break;
+        case kindPresetName:
+            for (auto word : presetNames[item])
+                appendPacked32 (block, word);
+            break;
+        case kindUsbDevicePorts:
+            appendPacked32 (block, (juce::uint32) usbDevicePortMasks[item].vidPid);
+            appendPacked32 (block, usbDevicePortMasks[item].mask);
+            break;
+        case kindPortReservation:
+            appendPacked32 (block, (juce::uint32) portReservations[item].vidPid);
+
+            if (hostFirmwareVersion > 3.35f)
+            {
+                juce::uint8 bytes[3];
+                packValue16 (portReservations[item].cable, bytes);
+                block.append (bytes, 3);
+            }
+            else
+            {
+                auto cable = (juce::uint8) (portReservations[item].cable & 0x7F);
+                block.append (&cable, 1);
+            }
+            break;
+        case kindPowerDown:      appendPacked32 (block, (juce::uint32) powerDown[preset]); break;
+        case kindVelocityCurve:
+            for (auto word : userCurves[item])
+                appendPacked32 (block, word);
+            break;
+        case kindUsbProductName:
+            for (auto word : usbProductName)
+                appendPacked32 (block, word);
+            break;
+        default: break;
+    }
+}
+
+int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32* values, juce::uint8 count)
+{
+    if (type < 0 || type > SYSX_TYPE_ICSP)
+        return SYSX_UNKNOWN_KIND;
+
+    juce::MemoryBlock body;
+    auto appendByte = [&body] (int b) { auto v = (juce::uint8) b; body.append (&v, 1); };
+
+    int idByte = getProductIdByte();
+    int item = -1;
+
+    switch (type)
+    {
+        case SYSX_TYPE_COMMAND:
+            if (kind != SYSX_CMD_RESTART_BOOTLOADER && kind != SYSX_CMD_FACTORY_RESET && kind != SYSX_CMD_END_OF_READ
+                 && kind != SYSX_CMD_CLOSE_CONNECTION && kind != SYSX_CMD_DESCRIPTOR_DUMP)
+                return SYSX_UNKNOWN_KIND;
+
+            // These commands only make sense to a product running its application.
+            if ((kind == SYSX_CMD_FACTORY_RESET || kind == SYSX_CMD_END_OF_READ || kind == SYSX_CMD_DESCRIPTOR_DUMP)
+                 && (! isProductKnown() || upgradeStep >= 1))
+                return SYSX_NOTHING_TO_SEND;
+            break;
+
+        case SYSX_TYPE_INFO:
+            if (kind != SYSX_CMD_IDENTITY && kind != SYSX_CMD_MODULE_INFO)
+                return SYSX_UNKNOWN_KIND;
+            break;
+
+        case SYSX_TYPE_READ:
+        case SYSX_TYPE_WRITE:
+        {
+            if (kind == kindLfo || kind > kindUsbProductName)
+                return SYSX_UNKNOWN_KIND;
+
+            if (! isRequestGatePassed (kind))
+                return SYSX_NOTHING_TO_SEND;
+
+            if (takesItemFromList (kind))
+            {
+                if (upgradeStep >= 1 || deviceMode == 0)
+                    return SYSX_NOTHING_TO_SEND;
+
+                item = findPendingItem (type, kind);
+
+                if (item == 0xFF)
+                    return SYSX_NOTHING_TO_SEND;
+            }
+            else
+            {
+                item = 0;
+            }
+
+            if (kind == kindUsbProductName)
+            {
+                idByte = getDeviceCoreId();
+
+                if (idByte == 255)
+                    return SYSX_NOTHING_TO_SEND;
+            }
+
+            appendByte (valuesPerItem (kind));
+            appendByte (item);
+
+            if (type == SYSX_TYPE_WRITE)
+                appendItemValues (body, kind, item);
+            break;
+        }
+
+        case SYSX_TYPE_ICSP:
+            switch (kind)
+            {
+                case SYSX_CMD_ICSP_START:
+                case SYSX_CMD_ICSP_FINISH_SUCCESS:
+                case SYSX_CMD_ICSP_FINISH_ERROR:
+                    break;
+
+                case SYSX_CMD_ICSP_ERASE:
+                    programAddress = flashStart;
+                    break;
+
+                case SYSX_CMD_ICSP_SET_ADDRESS:
+                    if (values == nullptr)
+                        return SYSX_UNKNOWN_KIND;
+
+                    appendPacked32 (body, values[0]);
+                    break;
+
+                case SYSX_CMD_ICSP_WRITE:
+                    if ((values == nullptr && count > 0) || count > 0x7F)
+                        return SYSX_UNKNOWN_KIND;
+
+                    appendByte (count);
+                    for (int i = 0; i < count; ++i)
+                        appendPacked32 (body, values[i]);
+                    break;
+
+                default:
+                    return SYSX_UNKNOWN_KIND;
+            }
+            break;
+
+        default:
+            return SYSX_UNKNOWN_KIND;
+    }
+
+    if (type == SYSX_TYPE_READ || type == SYSX_TYPE_WRITE)
+        notifyEditorsOfBuild (type, kind);
+
+    juce::MemoryBlock message;
+    const juce::uint8 header[] = { 0xF0, 0x00, 0x4B, 0x1D, 0x0F, (juce::uint8) (idByte & 0x7F),
+                                   (juce::uint8) (type & 0x0F), (juce::uint8) (kind & 0x7F) };
+    message.append (header, sizeof (header));
+    message.append (body.getData(), body.getSize());
+
+    auto* bytes = static_cast<const juce::uint8*> (message.getData());
+    const auto checksum = sysexChecksum (bytes, 6, (int) message.getSize());
+    message.append (&checksum, 1);
+    const juce::uint8 end = 0xF7;
+    message.append (&end, 1);
+
+    const int builtLength = (int) message.getSize();
+    preparedRequest = juce::MidiMessage (message.getData(), builtLength, 0.0);
+
+    if (preparedRequest.getRawData()[0] != 0xF0 || preparedRequest.getRawDataSize() != builtLength)
+        return SYSX_BUILD_ERROR;
+
+    return SYSX_OK;
+}
+
+void MidiController::notifyEditorsOfBuild (int type, int kind)
+{
+    auto* main = mainComponent;
+    auto buttonsOff = [this]
+    {
+        if (userInterface != nullptr)
+            userInterface->setEditorsEnabled (false);
+    };
+
+    auto* router = main != nullptr ? main->getRouter() : nullptr;
+    auto* filter = main != nullptr ? main->getFilter() : nullptr;
+    auto* mapper = main != nullptr ? main->getMapper() : nullptr;
+    auto* settings = main != nullptr ? main->getSettings() : nullptr;
+
+    switch (kind)
+    {
+        case kindRouter:
+            if (router != nullptr)
+            {
+                if (type == SYSX_TYPE_READ)
+                    router->refreshRouter();
+
+                router->updateEnablement (editorBusy);
+            }
+            buttonsOff();
+            break;
+
+        case kindChannelFilter:
+        case kindMessageFilter:
+            if (filter != nullptr)
+                filter->updateEnablement (editorBusy);
+            buttonsOff();
+            break;
+
+        case kindMapper:
+            if (mapper != nullptr)
+                mapper->updateEnablement (editorBusy);
+            buttonsOff();
+            break;
+
+        case kindPresetSetting:
+            if (filter != nullptr)
+                filter->updateEnablement (editorBusy);
+            if (mapper != nullptr)
+                mapper->updateEnablement (editorBusy);
+            if (router != nullptr)
+            {
+                if (type == SYSX_TYPE_READ)
+                    router->refreshRouter();
+
+                router->updateEnablement (editorBusy);
+            }
+            if (settings != nullptr)
+                settings->updateEnablement (editorBusy);
+            buttonsOff();
+            break;
+
+        case kindTrsType:
+        case kindSync24:
+        case kindPowerDown:
+            if (settings != nullptr)
+                settings->updateEnablement (editorBusy);
+            buttonsOff();
+            break;
+
+        case kindPresetName:
+        case kindVelocityCurve:
+        case kindUsbProductName:
+            buttonsOff();
+            break;
+
+        case kindUsbDevicePorts:
+        case kindPortReservation:
+            if (type == SYSX_TYPE_WRITE)
+            {
+                if (router != nullptr)
+                    router->updateEnablement (editorIdle);
+
+                buttonsOff();
+
+                if (auto* list = router != nullptr ? router->getRouterList() : nullptr)
+                {
+                    if (list->hostListRefreshPending)
+                    {
+                        for (int i = 0; i < numUsedHostRecords; ++i)
+                            clearHostDevice (i);
+
+                        list->rebuildGrid();
+                        list->hostListRefreshPending = false;
+                    }
+                }
+            }
+            break;
+
+        default:
+            break;
+    }
+}
+
+juce::uint32 MidiController::decode32 (int position, juce::uint8& sum, int slot) const
+{
+    if (! juce::isPositiveAndBelow (slot, replyRingSlots) || position < 0 || position + 5 > replyRingSlotSize)
+        return 0;
+
+    return unpackValue32 (replyRing[slot] + position, sum);
+}
+
+juce::uint16 MidiController::decode16 (int position, juce::uint8& sum, int slot) const
+{
+    if (! juce::isPositiveAndBelow (slot, replyRingSlots) || position < 0 || position + 3 > replyRingSlotSize)
+        return 0;
+
+    return unpackValue16 (replyRing[slot] + position, sum);
+}

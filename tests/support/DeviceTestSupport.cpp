@@ -1,0 +1,100 @@
+#include "DeviceTestSupport.h"
+
+void resetDeviceForTest (MidiController& d)
+{
+    d.stopTimer();
+    d.closeInput();
+    d.closeOutput();
+    d.mainComponent = nullptr;
+    d.userInterface = nullptr;
+    d.setProductCode (productNone);
+    d.resetDeviceState();
+    d.upgradeStep = 0;
+    d.upgradeInProgress = 0;
+    d.manualConnect = 0;
+    d.presetChanged = 0;
+    d.deviceFirmwareBeta = 0;
+    d.hostFirmwareBeta = 0;
+    d.inputIdentifier.clear();
+    d.outputIdentifier.clear();
+    d.setAcceptedInput ({});
+    d.firmwareImageSize = 0;
+    d.warningShown = 0;
+    d.infoShown = 0;
+    std::fill (std::begin (d.firmwareImage), std::end (d.firmwareImage), (juce::uint8) 0xFF);
+
+    for (int p = 0; p < MidiController::numPresetRows; ++p)
+    {
+        for (auto& row : d.routerMasks[p])      row = 0;
+        for (auto& entry : d.filterChannels[p]) entry = 0;
+        for (auto& entry : d.filterStatus[p])   entry = 0;
+        for (auto& mapper : d.mapperRecords[p]) mapper = MapperRecord();
+        for (auto& word : d.presetNames[p])     word = 0;
+        d.trsType[p] = d.sync24[p] = d.powerDown[p] = 0;
+    }
+
+    for (auto& entry : d.usbDevicePortMasks) entry = { -1, 0xFFFFFFFFu };
+    for (auto& entry : d.portReservations)   entry = { -1, 0x007F };
+    for (auto& curve : d.userCurves)         for (auto& w : curve) w = 0;
+    for (auto& w : d.usbProductName)         w = 0;
+}
+
+void DeviceFixture::SetUp()
+{
+    // Drop whatever an earlier test left queued (replies, status texts, delayed calls).
+    pump (20);
+    resetDeviceForTest (device());
+    device().userInterface = &ui;
+}
+
+void DeviceFixture::TearDown()
+{
+    resetDeviceForTest (device());
+    pump (20);
+}
+
+void DeviceFixture::connectProduct (int code, float hostFirmware, float deviceFirmware)
+{
+    device().setProductCode (code);
+    device().deviceMode = 1;
+    device().hostFirmwareVersion = hostFirmware;
+    device().hostFirmwareText = juce::String (hostFirmware, 1);
+    device().deviceFirmwareVersion = deviceFirmware;
+    device().deviceFirmwareText = juce::String (deviceFirmware, 1);
+    device().serialText = "000000010000000200000003";
+}
+
+bool DeviceFixture::pumpUntil (std::function<bool()> predicate, int timeoutMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+
+    while (! predicate())
+    {
+        if (juce::Time::getMillisecondCounter() >= end)
+            return predicate();
+
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+
+    return true;
+}
+
+void DeviceFixture::pump (int milliseconds)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+}
+
+juce::String hexBytes (const juce::uint8* data, int size)
+{
+    juce::StringArray parts;
+
+    for (int i = 0; i < size; ++i)
+        parts.add (juce::String::toHexString ((int) data[i]).paddedLeft ('0', 2).toUpperCase());
+
+    return parts.joinIntoString (" ");
+}
+
+juce::String hexBytes (const juce::MidiMessage& message)
+{
+    return hexBytes (message.getRawData(), message.getRawDataSize());
+}
