@@ -98,3 +98,56 @@ juce::String hexBytes (const juce::MidiMessage& message)
 {
     return hexBytes (message.getRawData(), message.getRawDataSize());
 }
+
+std::vector<juce::uint8> packed32 (juce::uint32 value)
+{
+    std::vector<juce::uint8> bytes (5);
+    packValue32 (value, bytes.data());
+    return bytes;
+}
+
+std::vector<juce::uint8> packed16 (juce::uint16 value)
+{
+    std::vector<juce::uint8> bytes (3);
+    packValue16 (value, bytes.data());
+    return bytes;
+}
+
+juce::MidiMessage makeReplyFromBytes (int idByte, int type, int kind, const std::vector<juce::uint8>& body, bool goodChecksum)
+{
+    std::vector<juce::uint8> bytes { 0xF0, 0x00, 0x4B, 0x1D, 0x0F, (juce::uint8) idByte, (juce::uint8) (0x40 | type), (juce::uint8) kind };
+    bytes.insert (bytes.end(), body.begin(), body.end());
+    auto checksum = sysexChecksum (bytes.data(), 6, (int) bytes.size());
+    bytes.push_back (goodChecksum ? checksum : (juce::uint8) ((checksum + 1) & 0x7F));
+    bytes.push_back (0xF7);
+    return juce::MidiMessage (bytes.data(), (int) bytes.size());
+}
+
+juce::MidiMessage makeReply (int idByte, int type, int kind, std::initializer_list<int> body, bool goodChecksum)
+{
+    std::vector<juce::uint8> bytes;
+    for (auto b : body)
+        bytes.push_back ((juce::uint8) b);
+    return makeReplyFromBytes (idByte, type, kind, bytes, goodChecksum);
+}
+
+void WiredDeviceFixture::SetUp()
+{
+    DeviceFixture::SetUp();
+    device().midiOutput = std::make_unique<RecordingOutput> (sent);
+    device().setAcceptedInput (inputId);
+}
+
+void WiredDeviceFixture::deliver (const juce::MidiMessage& reply)
+{
+    device().receiveMidi (inputId, reply);
+    pump (5);
+}
+
+juce::StringArray WiredDeviceFixture::sentHex() const
+{
+    juce::StringArray result;
+    for (auto& m : *sent)
+        result.add (hexBytes (m));
+    return result;
+}

@@ -73,3 +73,34 @@ juce::String hexBytes (const juce::MidiMessage& message);
 juce::String hexBytes (const juce::uint8* data, int size);
 /** Puts the device object back into its just-constructed state (tables cleared, no ports, no product). */
 void resetDeviceForTest (MidiController& device);
+
+/** A reply as the product sends it: header with the reply type, body, checksum, F7. */
+juce::MidiMessage makeReply (int idByte, int type, int kind, std::initializer_list<int> body, bool goodChecksum = true);
+juce::MidiMessage makeReplyFromBytes (int idByte, int type, int kind, const std::vector<juce::uint8>& body, bool goodChecksum = true);
+std::vector<juce::uint8> packed32 (juce::uint32 value);
+std::vector<juce::uint8> packed16 (juce::uint16 value);
+
+/** An output that keeps what the device object sends. */
+class RecordingOutput : public MidiPortSystem::Output
+{
+public:
+    explicit RecordingOutput (std::shared_ptr<juce::Array<juce::MidiMessage>> log) : sent (std::move (log)) {}
+    void sendMessageNow (const juce::MidiMessage& message) override { sent->add (message); }
+
+    std::shared_ptr<juce::Array<juce::MidiMessage>> sent;
+};
+
+/** A device fixture whose output records, and whose replies are delivered straight into the intake. */
+class WiredDeviceFixture : public DeviceFixture
+{
+protected:
+    void SetUp() override;
+
+    /** Delivers a reply through the intake and lets the message thread handle it. */
+    void deliver (const juce::MidiMessage& reply);
+    juce::StringArray sentHex() const;
+    juce::String lastSentHex() const { return sent->isEmpty() ? juce::String() : hexBytes (sent->getLast()); }
+
+    std::shared_ptr<juce::Array<juce::MidiMessage>> sent = std::make_shared<juce::Array<juce::MidiMessage>>();
+    const juce::String inputId { "test-input" };
+};
