@@ -45,6 +45,8 @@ public:
 
     bool upgradeRequested = false;
     bool restoreRequested = false;
+    int selectedInputIndex = 255;
+    int selectedOutputIndex = 255;
 
 private:
     std::unique_ptr<Filter> filter;

@@ -36,8 +36,13 @@ void MidiController::deleteInstance()
         delete instance;
 }
 
+namespace
+{
+    const juce::uint8 emptySysex[] = { 0xF0, 0xF7 };
+}
+
 MidiController::MidiController()
-    : preparedRequest (juce::MidiMessage::createSysExMessage (nullptr, 0))
+    : preparedRequest (emptySysex, (int) sizeof (emptySysex), 0.0)
 {
     std::fill (std::begin (firmwareImage), std::end (firmwareImage), (juce::uint8) 0xFF);
     preparedRequest.setTimeStamp (0);
