@@ -43,13 +43,17 @@ void DeviceFixture::SetUp()
 {
     // Drop whatever an earlier test left queued (replies, status texts, delayed calls).
     pump (20);
+    ASSERT_NE (MidiController::getInstance(), nullptr) << "the device object was deleted by an earlier test in this process";
     resetDeviceForTest (device());
     device().userInterface = &ui;
 }
 
 void DeviceFixture::TearDown()
 {
-    resetDeviceForTest (device());
+    // A test that built a main component has seen the device object deleted with it.
+    if (auto* d = MidiController::getInstance())
+        resetDeviceForTest (*d);
+
     pump (20);
 }
 
