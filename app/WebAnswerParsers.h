@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/AppVersionInfo.h"
+#include "app/FirmwareVersionInfo.h"
+
+/** Readers of the update server's version list and of the firmware catalogue.
+
+    Both take every value as text through the framework's value-to-text
+    conversion (so JSON numbers serve as well as strings); a key that an entry
+    lacks contributes nothing, and a text that is not JSON gives no entries and
+    so a record that is not valid.
+*/
+struct WebAnswerParsers
+{
+    /** The newest entry of the version list for the application "pellion" on "windows".
+
+        Entries are read in order into one record: an entry whose "app" or
+        "platform" differs, or whose version is below the best so far, is
+        skipped from that key on; a later entry of an equal version wins.
+        The record is valid when its date, app, platform and version are all set.
+    */
+    static AppVersionInfo parseVersionList (const juce::String& answer);
+
+    /** The catalogue entry of a product id; the last entry that passes supplies the version.
+
+        An entry of another product, or with a version below 0, is skipped from
+        that key on; an entry without "product" is taken for any id. The change
+        log comes from "changelogs" / id / version / "default". The record is
+        valid when its url has more than 10 characters and its date, product and
+        version are set. An empty id gives an empty record.
+    */
+    static FirmwareVersionInfo parseFirmwareCatalogue (const juce::String& answer, const juce::String& productId);
+
+    /** A value as text: the framework's conversion, except that a floating-point
+        number gives its shortest text that reads back as the same number ("8.7"). */
+    static juce::String valueToText (const juce::var& value);
+
+    /** The non-empty texts of an array value; none when the value is not an array. */
+    static juce::StringArray getNonEmptyLines (const juce::var& value);
+};
