@@ -1,7 +1,11 @@
 #pragma once
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include <juce_data_structures/juce_data_structures.h>
 #include "device/DeviceUserInterface.h"
+#include "app/LookAndFeelCustom.h"
+#include "app/FirmwareVersionInfo.h"
+#include "app/AppVersionInfo.h"
 #include "editors/Filter.h"
 #include "editors/Mapper.h"
 #include "routing/RouterMidi.h"
@@ -9,51 +13,118 @@
 #include "settings/Settings.h"
 #include "settings/Presets.h"
 #include "settings/FullMap.h"
+#include "settings/FullMapWindow.h"
 
-/** The main window's content and the application's hub: tabs, status lines, buttons. */
+class AppVersionCheckThread;
+class FileDownloadThread;
+class SendDevicesToKelmoraServerThread;
+class InstallerDownload;
+
+/** The main window's content and the application's hub: the tabbed editors, the status and
+    information lines, the two main buttons, the preset bar, the properties file, the worker
+    threads and the connection monitor. */
 class MainComponent : public juce::Component,
+                      public juce::Timer,
+                      public juce::MessageListener,
+                      public juce::Button::Listener,
                       public DeviceUserInterface
 {
 public:
     MainComponent();
     ~MainComponent() override;
 
-    Filter* getFilter()     { return filter.get(); }
-    Mapper* getMapper()     { return mapper.get(); }
-    RouterMidi* getRouter() { return router.get(); }
-    Upgrader* getUpgrader() { return upgrader.get(); }
-    Settings* getSettings() { return settings.get(); }
-    Presets* getPresets()   { return presets.get(); }
-    /** The full-settings window's content, when that window exists. */
-    FullMap* getFullMap()   { return nullptr; }
+    void paint (juce::Graphics&) override;
+    void resized() override;
 
-    // DeviceUserInterface
+    //==============================================================================
+    // Tabs
+    Filter* getFilter();
+    Mapper* getMapper();
+    RouterMidi* getRouter();
+    Upgrader* getUpgrader();
+    Settings* getSettings();
+    Presets* getPresets() { return presets.get(); }
+    /** The full-settings window's content, when that window exists. */
+    FullMap* getFullMap();
+
+    //==============================================================================
+    // Properties file, per device
+    juce::String getDeviceProperty (const juce::String& serial, const juce::String& key) override;
+    bool setDeviceProperty (const juce::String& serial, const juce::String& key, const juce::String& value);
+    bool removeDeviceProperty (const juce::String& serial, const juce::String& key);
+
+    //==============================================================================
+    // Connection monitor
+    void restartDeviceSearch();
+    void timerCallback() override;
+    void onDeviceDisconnected();
+
+    //==============================================================================
+    // Status line, information line, main buttons
     void setStatusText (const juce::String& text) override;
     void setInfoText (const juce::String& text) override;
-    void showDeviceAlert (bool warningIcon, const juce::String& text, std::function<void()> onClosed) override;
     void reportSettingsError (int code) override;
-    void reportUpgradeResult (int code) override;
     void setEditorsEnabled (bool enabled) override;
     void setFactoryResetEnabled (bool enabled) override;
-    juce::String getDeviceProperty (const juce::String& serial, const juce::String& name) override;
+    void buttonClicked (juce::Button*) override;
+    void showFullSettings();
+    void showDeviceAlert (bool warningIcon, const juce::String& text, std::function<void()> onClosed) override;
+
+    //==============================================================================
+    // Worker threads and the maker's web endpoints
+    void handleMessage (const juce::Message& message) override;
+    void postCallBacksMessage (int type, const juce::String& text, const FirmwareVersionInfo& firmware, const AppVersionInfo& app);
+    void startVersionCheck (const juce::String& url);
+    void showAppUpdateDialog (AppVersionInfo info);
+    void downloadAppUpdate (const juce::String& url);
     void startFileDownload (int productCode, const juce::String& address, int mode) override;
+    void showFirmwareUpdateDialog (FirmwareVersionInfo info);
+    void startDeviceReport() override;
     juce::String getCatalogueAddress() override;
+    juce::String getVersionListAddress();
+    juce::String getReportAddress();
+
+    //==============================================================================
+    // Firmware upgrade
+    void startFirmwareUpgrade() override;
+    void reportUpgradeResult (int code) override;
     bool isUpgradeRequested() override { return upgradeRequested; }
     void setUpgradeRequested (bool requested) override { upgradeRequested = requested; }
-    void startFirmwareUpgrade() override;
-    void startDeviceReport() override;
 
-    bool upgradeRequested = false;
-    bool restoreRequested = false;
+    /** Shows an asynchronous framework box; a two-button box answers 1 for its first button and
+        0 for its second. Tests replace it to read and answer the box. */
+    std::function<void (const juce::MessageBoxOptions&, std::function<void (int)>)> showAsyncBox;
+
+    //==============================================================================
+    std::unique_ptr<FullMapWindow> fullMapWindow;
+    std::unique_ptr<juce::PropertiesFile> propertiesFile;
+    std::unique_ptr<SendDevicesToKelmoraServerThread> reportThread;
     int selectedInputIndex = 255;
     int selectedOutputIndex = 255;
+    int lastScanCode = -1;
+    bool fullSettingsShown = false;
+    bool upgradeRequested = false;
+    bool restoreRequested = false;
+    int connectionState = 0;
+    juce::TooltipWindow tooltipWindow;
+    std::unique_ptr<FileDownloadThread> fileDownloadThread;
+    std::unique_ptr<AppVersionCheckThread> appVersionCheckThread;
+    LookAndFeelCustom lookAndFeel;
+    std::unique_ptr<juce::Label> statusLabel;
+    std::unique_ptr<juce::Label> infoLabel;
+    std::unique_ptr<juce::Label> versionLabel;
+    std::unique_ptr<juce::TabbedComponent> tabs;
+    std::unique_ptr<juce::TextButton> buttonReset;
+    std::unique_ptr<juce::TextButton> buttonViewFullSettings;
+    std::unique_ptr<Presets> presets;
+    juce::Image logo;
+    std::unique_ptr<InstallerDownload> installerDownload;
 
 private:
-    std::unique_ptr<Filter> filter;
-    std::unique_ptr<Mapper> mapper;
-    std::unique_ptr<RouterMidi> router;
-    std::unique_ptr<Upgrader> upgrader;
-    std::unique_ptr<Settings> settings;
-    std::unique_ptr<Presets> presets;
-    juce::Label statusLabel, infoLabel;
+    /** Opens the product's input and output and asks for its identity; false when a port can't be opened. */
+    bool openPortsAndRequestIdentity();
+    void layoutTabButtons();
+    juce::String applicationVersion() const;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -4,16 +4,40 @@
 
 class MainComponent;
 
-/** The "Firmware" tab. */
-class Upgrader : public juce::Component
+/** The "Firmware" tab: load a firmware image, start the upgrade, restore the official firmware. */
+class Upgrader : public juce::Component,
+                 public juce::Button::Listener
 {
 public:
-    explicit Upgrader (MainComponent* owner);
+    explicit Upgrader (juce::Component* owner);
+    ~Upgrader() override;
 
+    void paint (juce::Graphics&) override;
+    void resized() override;
+    void buttonClicked (juce::Button*) override;
+
+    /** The restore button for a known product in idle mode, then the upgrade buttons. */
     void updateEnablement (int mode);
+    void updateUpgradeButtons (int mode);
+    void updateRestoreButton (bool enable);
 
-    int lastEnablementMode = 1;
+    void chooseFirmwareFile();
+    /** Reads an Intel HEX file (a URL text) into the device object's image. */
+    void loadFirmwareFile (const juce::String& urlText);
+    /** Reads a downloaded Intel HEX text and, when it is good, starts the upgrade at once. */
+    void loadFirmwareText (const juce::String& hexText);
+    void restoreOfficialFirmware();
+
+    juce::Component* owner;
+    std::unique_ptr<juce::FileChooser> fileChooser;
+    std::unique_ptr<juce::TextButton> loadFirmwareButton;
+    std::unique_ptr<juce::TextButton> startUpgradeButton;
+    std::unique_ptr<juce::ToggleButton> manualUpdateToggle;
+    std::unique_ptr<juce::TextButton> restoreFirmwareButton;
+    std::unique_ptr<juce::GroupComponent> manualUpdateGroup;
 
 private:
-    MainComponent* mainComponent;
+    MainComponent* getMainComponent() const;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Upgrader)
 };

@@ -13,6 +13,14 @@ namespace
     }
 }
 
+bool MidiController::isProgrammingFirmware() const
+{
+    // The start request is out before the first acknowledgement moves the step on.
+    const bool programmingRequestOut = waitingForReply != 0 && preparedRequest.getRawDataSize() > 6
+                                        && (preparedRequest.getRawData()[6] & 0x0F) == SYSX_TYPE_ICSP;
+    return upgradeStep >= 1 || programmingRequestOut;
+}
+
 bool MidiController::hasProgrammableImage() const
 {
     return flashEnd > flashStart && firmwareImageSize > 0 && firmwareImageSize <= flashSpan;

@@ -157,6 +157,8 @@ public:
     // Firmware programming
     void continueFirmwareUpgrade();
     int fillFirmwareBlock (juce::uint32 address, juce::uint32* words);
+    /** True while a firmware image is being programmed (a programming step is out or under way). */
+    bool isProgrammingFirmware() const;
     /** A loaded image that fits the connected core's programmable range. */
     bool hasProgrammableImage() const;
 

@@ -12,6 +12,8 @@ public:
     virtual void refreshRouter() {}
     virtual void updateEnablement (int mode) { lastEnablementMode = mode; }
     virtual void setPortReservationButtonText (const juce::String&) {}
+    /** Disables "Reset router", "Clear router" and the host-port reservation button. */
+    virtual void disableRouterButtons() {}
     /** The routing grid, when it exists. */
     RouterListCommon* getRouterList() { return routerList.get(); }
 

@@ -9,6 +9,7 @@ class RouterListCommon : public juce::Component
 public:
     void rebuildGrid() {}
     void updateHostPortName (int) {}
+    void updateEnablement (int, int) {}
     /** The reservation view, when it exists. */
     UsbPortsReservation* getUsbPortsReservation() { return nullptr; }
 

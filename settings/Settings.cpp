@@ -210,6 +210,67 @@ int Settings::scanPorts (const juce::Array<juce::MidiDeviceInfo>& inputs, const 
 
 void Settings::updateEnablement (int mode) { lastEnablementMode = mode; }
 
+void Settings::applyConnectionMode (bool fixedProductList)
+{
+    auto* device = MidiController::getInstance();
+
+    if (autoDetectToggle.getToggleState())
+    {
+        productCombo.setEnabled (false);
+        productCombo.setTextWhenNothingSelected ("Auto");
+        productCombo.setTextWhenNoChoicesAvailable ("Auto");
+        productCombo.setTooltip ("In case of multiple devices are connected to the software, you can select here which device to connect to");
+        inputPortCombo.setTextWhenNothingSelected ("No MIDI input found");
+        outputPortCombo.setTextWhenNothingSelected ("No MIDI output found");
+        inputPortCombo.setTooltip ("This list is not selectable in automatic mode, it should not be modified");
+        outputPortCombo.setTooltip ("This list is not selectable in automatic mode, it should not be modified");
+
+        // Programming must not be disturbed: no close-connection request and no new search until it ends.
+        if (device != nullptr && device->isProgrammingFirmware())
+            return;
+
+        if (device != nullptr)
+            device->closeConnection();
+
+        juce::Component::SafePointer<MainComponent> safeOwner (mainComponent);
+        juce::Timer::callAfterDelay (400, [safeOwner]
+        {
+            if (auto* main = safeOwner.getComponent())
+                main->restartDeviceSearch();
+        });
+        return;
+    }
+
+    if (mainComponent != nullptr)
+        mainComponent->stopTimer();
+
+    productCombo.setEnabled (true);
+    productCombo.setTextWhenNothingSelected ("Please select the product");
+    productCombo.setTooltip ("Please select the product you want to connect to");
+    inputPortCombo.setTextWhenNothingSelected ("Please select input port");
+    outputPortCombo.setTextWhenNothingSelected ("Please select output port");
+    inputPortCombo.setTooltip ("Please select input port 1 of the product you want to connect to");
+    outputPortCombo.setTooltip ("Please select output port 1 of the product you want to connect to");
+
+    if (fixedProductList)
+    {
+        productCombo.clear (juce::dontSendNotification);
+        productCombo.addItem ("Kelmora Calder Pro", productCalderDevice);
+        productCombo.addItem ("Kelmora Dorvin BC", productDorvinDevice);
+        productCombo.addItem ("Kelmora Jorvek Pro", productJorvekDevice);
+        productCombo.setSelectedItemIndex (-1, juce::dontSendNotification);
+    }
+
+    const bool productChosen = productCombo.getSelectedItemIndex() >= 0;
+    inputPortCombo.setEnabled (productChosen);
+    outputPortCombo.setEnabled (productChosen);
+
+    if (device != nullptr)
+        device->manualConnect = productChosen ? 1 : 0;
+
+    scanMidiPorts();
+}
+
 void Settings::buildDeviceTabs() {}
 
 void Settings::resetDeviceSettings()

@@ -28,6 +28,9 @@ public:
     static bool isNotFirstPort (const juce::String& name);
 
     //==============================================================================
+    /** Automatic (toggle on) or manual choice of the product and its ports. */
+    void applyConnectionMode (bool fixedProductList);
+
     void updateEnablement (int mode);
     void buildDeviceTabs();
     void resetDeviceSettings();
