@@ -1,109 +1,14 @@
-#include <juce_gui_basics/juce_gui_basics.h>
-#include "app/MainComponent.h"
-#include "device/MidiController.h"
+#include "app/brisaHostAppApplication.h"
 
 #if PELLION_DEMO
  #include "sim/SimulatedMidiPortSystem.h"
-#endif
 
-class brisaHostAppApplication : public juce::JUCEApplication
+/** The same application, with its MIDI ports holding a simulated Jorvek Pro that is plugged in
+    two seconds after start, so that the whole tool can be tried without the product. */
+class DemoApplication : public brisaHostAppApplication
 {
 public:
-    brisaHostAppApplication() = default;
-    ~brisaHostAppApplication() override { mainWindow = nullptr; }
-
-    const juce::String getApplicationName() override    { return "Pellion Tools"; }
-    const juce::String getApplicationVersion() override { return "8.6"; }
-    bool moreThanOneInstanceAllowed() override          { return true; }
-
-    void initialise (const juce::String&) override
-    {
-       #if PELLION_DEMO
-        startDemoProduct();
-       #endif
-
-        mainWindow = std::make_unique<MainWindow> (getApplicationName());
-    }
-
-    void shutdown() override
-    {
-        mainWindow = nullptr;
-
-       #if PELLION_DEMO
-        demoProduct = nullptr;
-        MidiPortSystem::install (nullptr);
-       #endif
-    }
-
-    void systemRequestedQuit() override { quit(); }
-    void anotherInstanceStarted (const juce::String&) override {}
-
-    //==============================================================================
-    class MainWindow : public juce::DocumentWindow
-    {
-    public:
-        explicit MainWindow (const juce::String& name)
-            : DocumentWindow (name,
-                              juce::Desktop::getInstance().getDefaultLookAndFeel()
-                                  .findColour (juce::ResizableWindow::backgroundColourId),
-                              DocumentWindow::allButtons)
-        {
-            setUsingNativeTitleBar (true);
-
-            if (auto* device = MidiController::getInstance())
-            {
-                device->baseContentHeight = 600.0f;
-                device->baseContentWidth = 800.0f;
-            }
-
-            setContentOwned (new MainComponent(), true);
-            setResizable (true, true);
-            centreWithSize (getWidth(), getHeight());
-            setResizeLimits (654, 490, 1680, 1260);
-            getConstrainer()->setFixedAspectRatio (1.3333333333333333);
-
-            if (auto* device = MidiController::getInstance())
-            {
-                device->baseContentHeight = (float) getHeight();
-                device->baseContentWidth = (float) getWidth();
-            }
-
-            setVisible (true);
-        }
-
-        /** Tells the product that the tool goes away, then offers to save changed presets and quits. */
-        void closeButtonPressed() override
-        {
-            auto* device = MidiController::getInstance();
-            juce::Component::SafePointer<MainComponent> main (dynamic_cast<MainComponent*> (getContentComponent()));
-
-            if (main == nullptr)
-            {
-                juce::JUCEApplication::getInstance()->systemRequestedQuit();
-                return;
-            }
-
-            if (device == nullptr || device->closeConnection() != SYSX_OK)
-            {
-                main->getPresets()->confirmSaveOnQuit();
-                return;
-            }
-
-            juce::Timer::callAfterDelay (500, [main]
-            {
-                if (main != nullptr)
-                    main->getPresets()->confirmSaveOnQuit();
-            });
-        }
-
-    private:
-        JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
-    };
-
-private:
-   #if PELLION_DEMO
-    /** The demo build talks to a simulated Jorvek Pro, plugged in two seconds after start. */
-    void startDemoProduct()
+    void initialise (const juce::String& commandLine) override
     {
         auto ports = std::make_shared<SimulatedMidiPortSystem>();
         MidiPortSystem::install (ports);
@@ -119,8 +24,6 @@ private:
             SimulatedProduct::UsbDeviceSpec keys;
             keys.vidPid = 0x0A4D1234;
             keys.name = "Studio Keys 61";
-            keys.inputCables = 1;
-            keys.outputCables = 1;
             demoProduct->attachUsbDevice (keys);
 
             SimulatedProduct::UsbDeviceSpec pads;
@@ -130,12 +33,22 @@ private:
             pads.outputCables = 2;
             demoProduct->attachUsbDevice (pads);
         });
+
+        brisaHostAppApplication::initialise (commandLine);
     }
 
-    std::shared_ptr<SimulatedProductRunner> demoProduct;
-   #endif
+    void shutdown() override
+    {
+        brisaHostAppApplication::shutdown();
+        demoProduct = nullptr;
+        MidiPortSystem::install (nullptr);
+    }
 
-    std::unique_ptr<MainWindow> mainWindow;
+private:
+    std::shared_ptr<SimulatedProductRunner> demoProduct;
 };
 
+START_JUCE_APPLICATION (DemoApplication)
+#else
 START_JUCE_APPLICATION (brisaHostAppApplication)
+#endif

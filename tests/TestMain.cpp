@@ -2,14 +2,40 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 #include "device/MidiController.h"
 
+namespace
+{
+    /** Every test process gets a home of its own, so that the properties file and the desktop
+        folder never touch the user's. */
+    juce::File makeTemporaryHome()
+    {
+        auto home = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                        .getChildFile ("pellion-test-home-" + juce::String (juce::Time::currentTimeMillis())
+                                       + "-" + juce::String (juce::Random::getSystemRandom().nextInt (1000000)));
+        home.getChildFile ("Desktop").createDirectory();
+        setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+
+        for (auto* variable : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DESKTOP_DIR" })
+            unsetenv (variable);
+
+        return home;
+    }
+}
+
 int main (int argc, char** argv)
 {
     ::testing::InitGoogleTest (&argc, argv);
-    juce::ScopedJuceInitialiser_GUI juce;
-    const int result = RUN_ALL_TESTS();
+    const auto home = makeTemporaryHome();
+    int result = 0;
 
-    // The device object lives for the whole run, as it does in the application.
-    MidiController::deleteInstance();
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    {
+        juce::ScopedJuceInitialiser_GUI juce;
+        result = RUN_ALL_TESTS();
+
+        // The device object lives for the whole run, as it does in the application.
+        MidiController::deleteInstance();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    }
+
+    home.deleteRecursively();
     return result;
 }
