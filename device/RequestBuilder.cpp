@@ -277,7 +277,9 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
     message.append (&end, 1);
 
     const int builtLength = (int) message.getSize();
-    preparedRequest = juce::MidiMessage (message.getData(), builtLength, 0.0);
+    // Copy-assigned from a named message: the framework's move assignment would lose the old buffer.
+    const juce::MidiMessage built (message.getData(), builtLength, 0.0);
+    preparedRequest = built;
 
     if (preparedRequest.getRawData()[0] != 0xF0 || preparedRequest.getRawDataSize() != builtLength)
         return SYSX_BUILD_ERROR;
