@@ -1,0 +1,681 @@
+#include "support/SimTestSupport.h"
+
+#include <array>
+#include <map>
+
+namespace
+{
+    using KindCounts = std::array<int, PendingRequests::numKinds>;
+    using Snapshot = std::map<juce::String, std::vector<juce::uint32>>;
+
+    const juce::String timeoutStatus { "Error while reading/writing settings errorCode: 76h" };
+    const juce::String timeoutAlert { "Sysex Timeout\nNo answer received from the connected device" };
+
+    /** A request as a short readable text: "read 0/5", "write 0/5", "command 6", "address 3000"... */
+    juce::String describe (const juce::MemoryBlock& block)
+    {
+        auto* b = static_cast<const juce::uint8*> (block.getData());
+        const int size = (int) block.getSize();
+
+        if (size < 10)
+            return "short " + hexBytes (b, size);
+
+        const int type = b[6] & 0x0F;
+        const int kind = b[7];
+        const auto kindAndItem = juce::String (kind) + "/" + juce::String (size >= 12 ? b[9] : -1);
+
+        switch (type)
+        {
+            case SYSX_TYPE_COMMAND: return "command " + juce::String (kind);
+            case SYSX_TYPE_INFO:    return "info " + juce::String (kind);
+            case SYSX_TYPE_READ:    return "read " + kindAndItem;
+            case SYSX_TYPE_WRITE:   return "write " + kindAndItem;
+            default:                break;
+        }
+
+        switch (kind)
+        {
+            case SYSX_CMD_ICSP_START:          return "start";
+            case SYSX_CMD_ICSP_ERASE:          return "erase";
+            case SYSX_CMD_ICSP_FINISH_SUCCESS: return "finish";
+            case SYSX_CMD_ICSP_WRITE:          return "program " + juce::String (b[8]) + " words";
+            case SYSX_CMD_ICSP_SET_ADDRESS:
+            {
+                juce::uint8 unusedSum = 0;
+                return "address " + juce::String::toHexString ((int) unpackValue32 (b + 8, unusedSum));
+            }
+            default:                           return "icsp " + juce::String (kind);
+        }
+    }
+
+    /** Every request the product received, described, one per line. */
+    juce::String requestsReceived (SimulatedProductRunner& product)
+    {
+        juce::StringArray result;
+
+        for (auto& block : product.getReceivedMessages())
+            result.add (describe (block));
+
+        return result.joinIntoString ("\n");
+    }
+
+    juce::String lines (const juce::StringArray& texts)
+    {
+        return texts.joinIntoString ("\n");
+    }
+
+    /** The reads of a full read: the first kind, then every other kind in ascending order, items from 0. */
+    juce::StringArray fullReadOf (int firstKind, const KindCounts& counts)
+    {
+        juce::StringArray reads;
+
+        auto addKind = [&] (int kind)
+        {
+            for (int item = 0; item < counts[(size_t) kind]; ++item)
+                reads.add ("read " + juce::String (kind) + "/" + juce::String (item));
+        };
+
+        addKind (firstKind);
+
+        for (int kind = 0; kind < PendingRequests::numKinds; ++kind)
+            if (kind != firstKind)
+                addKind (kind);
+
+        return reads;
+    }
+
+    /** What readAllSettings reads from a Jorvek at host firmware 4.5 and device firmware 7.1: 16 host ports
+        and 14 further ports, 24 mappers, 6 presets, TRS types and power-down but no Sync-24, no curves. */
+    const KindCounts jorvekReads { 30, 60, 60, 24, 1, 1, 0, 6, 16, 32, 1, 0, 0, 1, 0, 0, 0 };
+    constexpr int jorvekPorts = 30, jorvekMappers = 24, jorvekPresets = 6, jorvekHostPorts = 16;
+
+    /** The same for a Dorvin (8 host ports and 7 further ports, 16 mappers; no TRS types, Sync-24 or
+        power-down) at host firmware 1.1 and at 0.5, both with device firmware 7.1. */
+    const KindCounts dorvinReadsAt11 { 15, 30, 30, 16, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0 };
+    const KindCounts dorvinReadsAt05 { 15, 15, 15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0 };
+
+    juce::uint32 pattern (int table, int row, int item, int word = 0)
+    {
+        return 0x9E3779B1u * (juce::uint32) ((((table * 16 + row) * 64 + item) * 32) + word + 1);
+    }
+
+    /** A store in which every value differs from its default and from every other value. */
+    SimulatedProduct::Settings patternedStore (int currentPreset)
+    {
+        using S = SimulatedProduct::Settings;
+        S s;
+
+        for (int p = 0; p < S::numPresetRows; ++p)
+        {
+            for (int i = 0; i < S::maxPorts; ++i)
+                s.routerMasks[p][i] = pattern (kindRouter, p, i);
+
+            for (int i = 0; i < S::maxFilterEntries; ++i)
+            {
+                s.filterChannels[p][i] = (juce::uint16) pattern (kindChannelFilter, p, i);
+                s.filterStatus[p][i] = pattern (kindMessageFilter, p, i);
+            }
+
+            for (int m = 0; m < S::numMappers; ++m)
+                for (int w = 0; w < 6; ++w)
+                    s.mappers[p][m].setWord (w, pattern (kindMapper, p, m, w));
+
+            s.trsType[p] = pattern (kindTrsType, p, 0);
+            s.sync24[p] = pattern (kindSync24, p, 0);
+            s.powerDown[p] = pattern (kindPowerDown, p, 0);
+
+            for (int w = 0; w < 4; ++w)
+                s.presetNames[p][w] = pattern (kindPresetName, 0, p, w);
+        }
+
+        for (int i = 0; i < S::numPortMasks; ++i)
+            s.usbDevicePortMasks[i] = { (juce::int32) pattern (kindUsbDevicePorts, 0, i, 0), pattern (kindUsbDevicePorts, 0, i, 1) };
+
+        for (int i = 0; i < S::numReservations; ++i)
+            s.portReservations[i] = { (juce::int32) pattern (kindPortReservation, 0, i, 0),
+                                      (juce::uint16) pattern (kindPortReservation, 0, i, 1) };
+
+        for (int w = 0; w < 6; ++w)
+            s.usbProductName[w] = pattern (kindUsbProductName, 0, 0, w);
+
+        s.presetSetting = 0x0100C300u | (juce::uint32) currentPreset;
+        return s;
+    }
+
+    /** The Jorvek's tables of one preset (and the product-wide ones), as the product keeps them. */
+    Snapshot snapshotOf (const SimulatedProduct::Settings& s, int preset)
+    {
+        Snapshot snap;
+
+        for (int i = 0; i < jorvekPorts; ++i)       snap["router"].push_back (s.routerMasks[preset][i]);
+        for (int i = 0; i < 2 * jorvekPorts; ++i)   snap["channel filters"].push_back (s.filterChannels[preset][i]);
+        for (int i = 0; i < 2 * jorvekPorts; ++i)   snap["message filters"].push_back (s.filterStatus[preset][i]);
+
+        for (int m = 0; m < jorvekMappers; ++m)
+            for (int w = 0; w < 6; ++w)
+                snap["mappers"].push_back (s.mappers[preset][m].getWord (w));
+
+        for (int p = 0; p < jorvekPresets; ++p)
+            for (auto word : s.presetNames[p])
+                snap["preset names"].push_back (word);
+
+        for (auto& entry : s.usbDevicePortMasks)
+            snap["port masks"].insert (snap["port masks"].end(), { (juce::uint32) entry.vidPid, entry.mask });
+
+        for (int i = 0; i < 2 * jorvekHostPorts; ++i)
+            snap["reservations"].insert (snap["reservations"].end(),
+                                         { (juce::uint32) s.portReservations[i].vidPid, s.portReservations[i].cable });
+
+        snap["preset setting"] = { s.presetSetting };
+        snap["trs types"] = { s.trsType[preset] };
+        snap["power-down"] = { s.powerDown[preset] };
+        snap["usb product name"] = { std::begin (s.usbProductName), std::end (s.usbProductName) };
+        return snap;
+    }
+
+    /** The same tables as the device model holds them. */
+    Snapshot snapshotOf (const MidiController& d, int preset)
+    {
+        SimulatedProduct::Settings s;
+
+        for (int i = 0; i < jorvekPorts; ++i)
+            s.routerMasks[preset][i] = d.routerMasks[preset][i];
+
+        for (int i = 0; i < 2 * jorvekPorts; ++i)
+        {
+            s.filterChannels[preset][i] = d.filterChannels[preset][i];
+            s.filterStatus[preset][i] = d.filterStatus[preset][i];
+        }
+
+        for (int m = 0; m < jorvekMappers; ++m)
+            s.mappers[preset][m] = d.mapperRecords[preset][m];
+
+        for (int p = 0; p < jorvekPresets; ++p)
+            std::copy (std::begin (d.presetNames[p]), std::end (d.presetNames[p]), s.presetNames[p]);
+
+        std::copy (std::begin (d.usbDevicePortMasks), std::end (d.usbDevicePortMasks), s.usbDevicePortMasks);
+        std::copy (std::begin (d.portReservations), std::end (d.portReservations), s.portReservations);
+        std::copy (std::begin (d.usbProductName), std::end (d.usbProductName), s.usbProductName);
+        s.presetSetting = d.presetSetting;
+        s.trsType[preset] = (juce::uint32) d.trsType[preset];
+        s.powerDown[preset] = (juce::uint32) d.powerDown[preset];
+        return snapshotOf (s, preset);
+    }
+
+    void expectSameTables (const Snapshot& actual, const Snapshot& expected, const char* what)
+    {
+        for (auto& [table, words] : expected)
+            EXPECT_EQ (actual.at (table), words) << what << ": " << table;
+    }
+
+    bool pendingTableIsEmpty (const MidiController& d)
+    {
+        for (int kind = 0; kind < PendingRequests::numKinds; ++kind)
+            if (d.pendingRequests.hasAny (kind))
+                return false;
+
+        return true;
+    }
+}
+
+//==============================================================================
+/** A device object talking to a simulated Jorvek (host firmware 4.5, device firmware 7.1)
+    whose store holds non-default values. */
+class RequestChain : public SimulatedDeviceFixture
+{
+protected:
+    std::shared_ptr<SimulatedProductRunner> connectJorvek (int storePreset, const SimulatedProduct::Faults& faults = {})
+    {
+        SimulatedProduct::Config config;
+        config.productCode = productJorvek;
+        config.hostFirmware = { 4, 5 };
+        config.deviceFirmware = { 7, 1 };
+
+        auto product = addProduct (config);
+        product->getProduct().setSettings (patternedStore (storePreset));
+        product->getProduct().setFaults (faults);
+
+        connectProduct (productJorvek, MidiController::firmwareVersionFromDigits (4, 5),
+                        MidiController::firmwareVersionFromDigits (7, 1));
+        EXPECT_TRUE (openPorts (*product));
+        return product;
+    }
+
+    /** Runs the message loop until the chain has ended with "-" and no answer is awaited. */
+    bool runChainToEnd (int timeoutMs = 10000)
+    {
+        return pumpUntil ([this] { return ui.lastStatus() == "-" && device().waitingForReply == 0
+                                              && device().getFirstPendingKind() == 0xFF; }, timeoutMs);
+    }
+
+    void expectModelMatchesStore (SimulatedProductRunner& product)
+    {
+        const int preset = product.getProduct().getCurrentPreset();
+        EXPECT_EQ ((int) device().currentPreset, preset);
+        expectSameTables (snapshotOf (device(), preset), snapshotOf (product.getProduct().getSettings(), preset), "model");
+    }
+};
+
+TEST_F (RequestChain, FullReadFollowsTheKindOrderAndMirrorsTheStore)
+{
+    auto product = connectJorvek (2);
+
+    device().readAllSettings();
+    ASSERT_TRUE (runChainToEnd());
+
+    auto expected = fullReadOf (kindPresetSetting, jorvekReads);
+    expected.add ("command 6");
+    EXPECT_EQ (requestsReceived (*product), lines (expected));
+    EXPECT_EQ (device().readCompleteSent, 1);
+    EXPECT_TRUE (ui.settingsErrors.isEmpty());
+    expectModelMatchesStore (*product);
+}
+
+TEST_F (RequestChain, PresetChangedOnTheProductStartsOneFullReadAgain)
+{
+    auto product = connectJorvek (1);
+    device().readAllSettings();
+    ASSERT_TRUE (runChainToEnd());
+
+    product->changePresetOnProduct (4);
+    product->clearLogs();
+    ui.statusTexts.clear();
+
+    device().markForRead (kindPresetSetting, 0);
+    ASSERT_EQ (device().buildCommand (SYSX_TYPE_READ, kindPresetSetting), SYSX_OK);
+    device().sendCommand (4.0f);
+    ASSERT_TRUE (runChainToEnd());
+
+    // The reply flagged the change; the full read fetches the new preset's tables, once, and ends
+    // without a second end-of-read command.
+    auto expected = fullReadOf (kindPresetSetting, jorvekReads);
+    expected.insert (0, "read 4/0");
+    EXPECT_EQ (requestsReceived (*product), lines (expected));
+    EXPECT_EQ (device().presetChanged, 0);
+    expectModelMatchesStore (*product);
+}
+
+TEST_F (RequestChain, WriteChainReachesTheStoreWithoutEndOfRead)
+{
+    auto product = connectJorvek (0);
+    const juce::uint32 newRows[] = { 0x00012345u, 0x80000001u };
+
+    device().routerMasks[0][3] = newRows[0];
+    device().routerMasks[0][7] = newRows[1];
+    device().markForWrite (kindRouter, 3);
+    device().markForWrite (kindRouter, 7);
+    ASSERT_EQ (device().buildCommand (SYSX_TYPE_WRITE, kindRouter), SYSX_OK);
+    device().sendCommand (4.0f);
+    ASSERT_TRUE (runChainToEnd());
+
+    EXPECT_EQ (requestsReceived (*product), lines ({ "write 0/3", "write 0/7" }));
+    EXPECT_EQ (device().readCompleteSent, 0);
+
+    const auto store = product->getProduct().getSettings();
+    EXPECT_EQ (store.routerMasks[0][3], newRows[0]);
+    EXPECT_EQ (store.routerMasks[0][7], newRows[1]);
+    EXPECT_EQ (store.routerMasks[0][4], pattern (kindRouter, 0, 4));
+}
+
+TEST_F (RequestChain, WriteDuringTheFirstReadWritesNoUnreadValue)
+{
+    constexpr int preset = 3, editedRow = 5;
+    constexpr juce::uint32 editedValue = 0x00ABCDEFu;
+    auto product = connectJorvek (preset);
+    auto expectedStore = product->getProduct().getSettings();
+    expectedStore.routerMasks[preset][editedRow] = editedValue;
+
+    device().readAllSettings();
+
+    // The user edits a row while the product's values are still being read.
+    device().routerMasks[preset][editedRow] = editedValue;
+    device().markForWrite (kindRouter, editedRow);
+    ASSERT_TRUE (runChainToEnd());
+
+    auto expected = fullReadOf (kindPresetSetting, jorvekReads);
+    expected.set (expected.indexOf ("read 0/5"), "write 0/5");
+    expected.add ("command 6");
+    EXPECT_EQ (requestsReceived (*product), lines (expected));
+
+    const auto store = product->getProduct().getSettings();
+
+    for (int p = 0; p < jorvekPresets; ++p)
+        expectSameTables (snapshotOf (store, p), snapshotOf (expectedStore, p), "store");
+
+    expectModelMatchesStore (*product);
+}
+
+TEST_F (RequestChain, SilentProductTimesOutAndEmptiesThePendingTable)
+{
+    SimulatedProduct::Faults faults;
+    faults.silent = true;
+    auto product = connectJorvek (0, faults);
+
+    device().readAllSettings();
+    ASSERT_FALSE (pendingTableIsEmpty (device()));
+    ASSERT_TRUE (pumpUntil ([this] { return ui.lastStatus() == timeoutStatus; }, 6000));
+    pump (10);
+
+    ASSERT_EQ (ui.alerts.size(), 1u);
+    EXPECT_FALSE (ui.alerts[0].warning);
+    EXPECT_EQ (ui.alerts[0].text, timeoutAlert);
+    EXPECT_TRUE (pendingTableIsEmpty (device()));
+    EXPECT_EQ (device().waitingForReply, 0);
+    EXPECT_TRUE (ui.factoryResetEnabled.contains (true));
+    EXPECT_TRUE (ui.upgradeResults.isEmpty());
+    EXPECT_EQ (requestsReceived (*product), lines ({ "read 4/0" }));
+}
+
+TEST_F (RequestChain, CorruptedChecksumReportsAtOnceThenTimesOut)
+{
+    SimulatedProduct::Faults faults;
+    faults.corruptChecksum = true;
+    connectJorvek (0, faults);
+
+    const auto sent = juce::Time::getMillisecondCounter();
+    device().readAllSettings();
+
+    ASSERT_TRUE (pumpUntil ([this] { return ! ui.settingsErrors.isEmpty(); }, 2000));
+    EXPECT_EQ (ui.settingsErrors, juce::Array<int> (SYSX_CHECKSUM_ERROR));
+    EXPECT_EQ (device().waitingForReply, 1);
+    EXPECT_FALSE (ui.statusTexts.contains (timeoutStatus));
+
+    ASSERT_TRUE (pumpUntil ([this] { return ui.lastStatus() == timeoutStatus; }, 6000));
+    EXPECT_GE (juce::Time::getMillisecondCounter() - sent, 3900u);
+    EXPECT_TRUE (pendingTableIsEmpty (device()));
+}
+
+TEST_F (RequestChain, SendWithoutAnOutputStillArmsTheTimeout)
+{
+    connectProduct (productJorvek, 4.505f);
+    ASSERT_TRUE (device().midiOutput == nullptr);
+    ASSERT_EQ (device().buildCommand (SYSX_TYPE_READ, kindPresetSetting), SYSX_OK);
+
+    device().sendCommand (4.0f);
+
+    EXPECT_EQ (device().waitingForReply, 1);
+    EXPECT_TRUE (device().isTimerRunning());
+}
+
+TEST_F (RequestChain, FirstReadSentFromTheIdentityReplyKeepsItsTimeout)
+{
+    SimulatedProduct::Config config;
+    config.productCode = productJorvek;
+    config.hostFirmware = { 4, 5 };
+    auto product = addProduct (config);
+
+    device().setProductCode (productJorvek);
+    ASSERT_TRUE (openPorts (*product));
+    device().requestIdentity();
+
+    // The identity reply is on its way; the product answers nothing after it.
+    ASSERT_TRUE (product->waitUntilIdle (3000));
+    SimulatedProduct::Faults faults;
+    faults.silent = true;
+    product->getProduct().setFaults (faults);
+
+    // The identity reply's handler sends the first read, which keeps its timeout.
+    ASSERT_TRUE (pumpUntil ([this] { return device().productName.isNotEmpty(); }, 3000));
+    EXPECT_EQ (requestsReceived (*product), lines ({ "info 0", "read 4/0" }));
+    EXPECT_EQ (device().waitingForReply, 1);
+    EXPECT_TRUE (device().isTimerRunning());
+}
+
+TEST_F (RequestChain, RefusedChainedRequestDropsItsMarksAndTheChainGoesOn)
+{
+    SimulatedProduct::Config config;
+    config.productCode = productDorvin;
+    config.hostFirmware = { 1, 1 };
+    auto product = addProduct (config);
+    connectProduct (productDorvin, MidiController::firmwareVersionFromDigits (1, 1), 7.105f);
+    ASSERT_TRUE (openPorts (*product));
+
+    // User curves need host firmware 3.85: the builder refuses them when the chain reaches them.
+    device().readAllSettings();
+    device().markForRead (kindVelocityCurve, 1);
+    ASSERT_TRUE (runChainToEnd());
+
+    auto expected = fullReadOf (kindPresetSetting, dorvinReadsAt11);
+    expected.add ("command 6");
+    EXPECT_EQ (requestsReceived (*product), lines (expected));
+    EXPECT_TRUE (ui.settingsErrors.isEmpty());
+}
+
+//==============================================================================
+struct ReadMarksCase
+{
+    SimulatedProduct::FirmwareVersion hostFirmware;
+    int firstKind;
+    KindCounts marks;
+    bool endOfRead;
+};
+
+void PrintTo (const ReadMarksCase& c, std::ostream* os)
+{
+    *os << "host firmware " << c.hostFirmware.major << "." << c.hostFirmware.minor;
+}
+
+class RequestChainReadMarks : public RequestChain,
+                              public ::testing::WithParamInterface<ReadMarksCase>
+{
+};
+
+TEST_P (RequestChainReadMarks, DorvinMarksFirstReadAndChain)
+{
+    const auto& c = GetParam();
+    SimulatedProduct::Config config;
+    config.productCode = productDorvin;
+    config.hostFirmware = c.hostFirmware;
+    config.wirelessModule = 1;
+    auto product = addProduct (config);
+
+    connectProduct (productDorvin, MidiController::firmwareVersionFromDigits (c.hostFirmware.major, c.hostFirmware.minor), 7.105f);
+    device().wirelessModule = 1;
+    ASSERT_TRUE (openPorts (*product));
+
+    device().readAllSettings();
+
+    for (int kind = 0; kind < PendingRequests::numKinds; ++kind)
+    {
+        int marked = 0;
+
+        for (int item = 0; item < PendingRequests::numItems; ++item)
+            marked += device().pendingRequests.isPending (kind, item) ? 1 : 0;
+
+        EXPECT_EQ (marked, c.marks[(size_t) kind]) << "kind " << kind;
+        EXPECT_EQ (device().pendingRequests.firstItem (kind), marked > 0 ? 0 : 0xFF) << "kind " << kind;
+    }
+
+    EXPECT_EQ (requestsReceived (*product), lines ({ "read " + juce::String (c.firstKind) + "/0" }));
+
+    ASSERT_TRUE (runChainToEnd());
+    auto expected = fullReadOf (c.firstKind, c.marks);
+
+    if (c.endOfRead)
+        expected.add ("command 6");
+
+    EXPECT_EQ (requestsReceived (*product), lines (expected));
+}
+
+// Below 1.05 there is no preset setting to start with; below 0.55 no mappers, filters of the inputs
+// only and no end-of-read command.
+INSTANTIATE_TEST_SUITE_P (RequestChain, RequestChainReadMarks, ::testing::Values (
+    ReadMarksCase { { 1, 1 }, kindPresetSetting, dorvinReadsAt11, true },
+    ReadMarksCase { { 0, 5 }, kindRouter,        dorvinReadsAt05, false }));
+
+//==============================================================================
+/** The device object programming a simulated product that runs its bootloader. */
+class Programming : public SimulatedDeviceFixture
+{
+protected:
+    std::shared_ptr<SimulatedProductRunner> connectBootloader (int code)
+    {
+        SimulatedProduct::Config config;
+        config.productCode = code;
+        config.startInBootloader = true;
+        auto product = addProduct (config);
+
+        device().setProductCode (code);
+        device().deviceMode = 0;
+        EXPECT_TRUE (openPorts (*product));
+        return product;
+    }
+
+    void loadImage (juce::uint32 size)
+    {
+        for (juce::uint32 i = 0; i < size; ++i)
+            device().firmwareImage[i] = (juce::uint8) (i * 7 + 3);
+
+        device().firmwareImageSize = size;
+    }
+
+    void startUpgrade()
+    {
+        device().upgradeStep = 0;
+        device().continueFirmwareUpgrade();
+    }
+
+    bool waitForResult (int timeoutMs)
+    {
+        return pumpUntil ([this] { return ! ui.upgradeResults.isEmpty(); }, timeoutMs);
+    }
+
+    juce::String programmingStatuses() const
+    {
+        juce::StringArray result;
+
+        for (auto& text : ui.statusTexts)
+            if (text.startsWith ("Programming Flash"))
+                result.add (text);
+
+        return lines (result);
+    }
+};
+
+struct BlocksCase
+{
+    juce::uint32 imageSize;
+    std::vector<const char*> requests;
+    std::vector<const char*> statuses;
+};
+
+void PrintTo (const BlocksCase& c, std::ostream* os)
+{
+    *os << c.imageSize << "-byte image";
+}
+
+class ProgrammingBlocks : public Programming,
+                          public ::testing::WithParamInterface<BlocksCase>
+{
+};
+
+TEST_P (ProgrammingBlocks, ImageIsWrittenBlockByBlock)
+{
+    const auto& c = GetParam();
+    auto product = connectBootloader (productJorvek);
+    loadImage (c.imageSize);
+
+    startUpgrade();
+    ASSERT_TRUE (waitForResult (5000));
+
+    EXPECT_EQ (ui.upgradeResults, juce::Array<int> (SYSX_OK));
+    EXPECT_EQ (requestsReceived (*product), lines ({ c.requests.data(), (int) c.requests.size() }));
+    EXPECT_EQ (programmingStatuses(), lines ({ c.statuses.data(), (int) c.statuses.size() }));
+
+    // Whole blocks go out: beyond the image they carry what the image buffer holds.
+    const int covered = (int) ((c.imageSize + 255) / 256 * 256);
+    const auto flash = product->getProduct().readFlash (0x3000, covered);
+    EXPECT_EQ (hexBytes (static_cast<const juce::uint8*> (flash.getData()), covered),
+               hexBytes (device().firmwareImage, covered));
+}
+
+INSTANTIATE_TEST_SUITE_P (Programming, ProgrammingBlocks, ::testing::Values (
+    BlocksCase { 256, { "start", "erase", "address 3000", "program 64 words", "finish" },
+                 { "Programming Flash at address 3000 (0 %)" } },
+    BlocksCase { 257, { "start", "erase", "address 3000", "program 64 words", "address 3100", "program 64 words", "finish" },
+                 { "Programming Flash at address 3000 (0 %)", "Programming Flash at address 3100 (99 %)" } }));
+
+TEST_F (Programming, FailedWriteStopsWithTheProductsCode)
+{
+    auto product = connectBootloader (productJorvek);
+    product->getProduct().failProgrammingStep (SYSX_CMD_ICSP_WRITE, 1, 0x42);
+    loadImage (600);
+
+    startUpgrade();
+    ASSERT_TRUE (waitForResult (5000));
+    pump (50);
+
+    EXPECT_EQ (ui.upgradeResults, juce::Array<int> (0x42));
+    EXPECT_EQ (requestsReceived (*product), lines ({ "start", "erase", "address 3000", "program 64 words" }));
+    EXPECT_TRUE (ui.settingsErrors.isEmpty());
+}
+
+TEST_F (Programming, ProductGoingSilentMidwayEndsInTheTimeoutResult)
+{
+    auto product = connectBootloader (productJorvek);
+    product->setReplyDelay (250);
+    loadImage (1024);
+
+    startUpgrade();
+
+    // The start acknowledgement's handler sent the erase, whose answer takes 250 ms; once the
+    // product has sent that answer, it goes silent.
+    ASSERT_TRUE (pumpUntil ([this] { return device().upgradeStep >= 1; }, 3000));
+    ASSERT_TRUE (product->waitUntilIdle (3000));
+    SimulatedProduct::Faults faults;
+    faults.silent = true;
+    product->getProduct().setFaults (faults);
+
+    // The address request goes out from the erase acknowledgement's handler and keeps its timeout.
+    ASSERT_TRUE (pumpUntil ([this] { return device().upgradeStep == 2; }, 3000));
+    EXPECT_EQ (device().waitingForReply, 1);
+    EXPECT_TRUE (device().isTimerRunning());
+
+    ASSERT_TRUE (waitForResult (6000));
+    pump (10);
+    EXPECT_EQ (ui.upgradeResults, juce::Array<int> (SYSX_REPLY_TIMEOUT));
+    EXPECT_FALSE (ui.statusTexts.contains (timeoutStatus));
+    ASSERT_EQ (ui.alerts.size(), 1u);
+    EXPECT_EQ (ui.alerts[0].text, timeoutAlert);
+    EXPECT_EQ (requestsReceived (*product), lines ({ "start", "erase", "address 3000" }));
+}
+
+//==============================================================================
+struct RefusalCase
+{
+    int productCode;
+    juce::int64 imageSize;   ///< -1: one byte more than the core's programmable range
+};
+
+void PrintTo (const RefusalCase& c, std::ostream* os)
+{
+    *os << "product " << c.productCode << ", image " << (c.imageSize < 0 ? "beyond the range" : std::to_string (c.imageSize) + " bytes");
+}
+
+class ProgrammingRefusal : public Programming,
+                           public ::testing::WithParamInterface<RefusalCase>
+{
+};
+
+TEST_P (ProgrammingRefusal, NothingIsSentAndFailureIsReported)
+{
+    const auto& c = GetParam();
+    auto product = connectBootloader (c.productCode);
+    loadImage (c.imageSize < 0 ? device().flashSpan + 1 : (juce::uint32) c.imageSize);
+
+    startUpgrade();
+    pump (50);
+
+    EXPECT_TRUE (requestsReceived (*product).isEmpty());
+    ASSERT_EQ (ui.upgradeResults.size(), 1);
+    EXPECT_NE (ui.upgradeResults[0], SYSX_OK);
+    EXPECT_EQ (device().waitingForReply, 0);
+    EXPECT_FALSE (ui.statusTexts.contains ("Erasing device... Please wait"));
+}
+
+// Gavrel and Lissar cores take no image; a Jorvek with no image, or one larger than its range.
+INSTANTIATE_TEST_SUITE_P (Programming, ProgrammingRefusal, ::testing::Values (
+    RefusalCase { productGavrel, 256 },
+    RefusalCase { productLissar, 256 },
+    RefusalCase { productJorvek, 0 },
+    RefusalCase { productJorvek, -1 }));
