@@ -129,6 +129,36 @@ namespace
         juce::uint32 count = 0, address = 0, type = 0;
     };
 
+    /** The next line of a stream as its raw bytes, without the CR, LF or CR LF that ends it.
+        The framework's line reader decodes UTF-8 and may read past the end of an invalid
+        sequence; a firmware file need not be valid UTF-8. */
+    std::string readRawLine (juce::InputStream& input)
+    {
+        std::string line;
+
+        while (! input.isExhausted())
+        {
+            const auto c = input.readByte();
+
+            if (c == '\n')
+                break;
+
+            if (c == '\r')
+            {
+                const auto position = input.getPosition();
+
+                if (input.readByte() != '\n')
+                    input.setPosition (position);
+
+                break;
+            }
+
+            line += c;
+        }
+
+        return line;
+    }
+
     /** The base of a data record: no 04 record yet means base 0. */
     juce::uint32 baseOf (juce::int32 baseAddress)
     {
@@ -195,6 +225,8 @@ void HexFileParser::resized()
 void HexFileParser::resetImage()
 {
     device->firmwareImageSize = 0;
+    device->firmwareImageProductId = noProductId;
+    device->firmwareImageAcceptedAnyway = false;
     std::fill (std::begin (device->firmwareImage), std::end (device->firmwareImage), (juce::uint8) 0xFF);
     baseAddress = -1;
     writeOffset = 0;
@@ -281,9 +313,8 @@ juce::uint8 HexFileParser::scanProductId (juce::InputStream& input)
 
     for (;;)
     {
-        const auto line = input.readNextLine();
-        const auto* bytes = line.toRawUTF8();
-        const HexRecord record (bytes, std::strlen (bytes));
+        const auto line = readRawLine (input);
+        const HexRecord record (line.data(), line.size());
 
         if (! record.hasStartCode())
             return noProductId;
@@ -350,7 +381,10 @@ juce::String HexFileParser::parseText (const juce::String& text)
                 return fail (errorIdNotFound);
 
             if (imageId == device->getProductIdByte())
+            {
+                device->firmwareImageProductId = imageId;
                 return {};
+            }
 
             return fail (errorIdMismatch);
         }
@@ -407,7 +441,8 @@ juce::String HexFileParser::loadData (const void* data, size_t numBytes)
 
     for (;;)
     {
-        const auto result = parseLine (input.readNextLine());
+        const auto line = readRawLine (input);
+        const auto result = parseLine (line.data(), line.size());
 
         if (result.startsWith ("Error"))
             return fail (result);
@@ -418,6 +453,8 @@ juce::String HexFileParser::loadData (const void* data, size_t numBytes)
         if (input.isExhausted())
             return fail (errorMissingEnd);
     }
+
+    device->firmwareImageProductId = imageId;
 
     if (imageId == device->getProductIdByte())
         return {};
@@ -489,6 +526,10 @@ void HexFileParser::openMismatchBox()
     {
         if (result == 1)
         {
+            // Programming checks the image against the core it meets; this answer lets it through.
+            if (auto* d = MidiController::getInstance())
+                d->firmwareImageAcceptedAnyway = true;
+
             if (status != nullptr)
                 status ("Firmware file loaded with warning");
 

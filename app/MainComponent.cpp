@@ -35,21 +35,21 @@ namespace
         label->setColour (juce::TextEditor::backgroundColourId, juce::Colour (0x00000000));
         return label;
     }
+}
 
-    juce::PropertiesFile::Options propertiesOptions()
-    {
-        juce::PropertiesFile::Options options;
-        options.applicationName = "Pellion Tools";
-        options.filenameSuffix = ".pvProperties";
-        options.folderName = "Kelmora Pro";
-        options.osxLibrarySubFolder = "Application Support";
-        options.commonToAllUsers = false;
-        options.ignoreCaseOfKeyNames = false;
-        options.doNotSave = false;
-        options.millisecondsBeforeSaving = 3000;
-        options.storageFormat = juce::PropertiesFile::storeAsXML;
-        return options;
-    }
+juce::PropertiesFile::Options MainComponent::getPropertiesOptions()
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = "Pellion Tools";
+    options.filenameSuffix = ".pvProperties";
+    options.folderName = "Kelmora Pro";
+    options.osxLibrarySubFolder = "Application Support";
+    options.commonToAllUsers = false;
+    options.ignoreCaseOfKeyNames = false;
+    options.doNotSave = false;
+    options.millisecondsBeforeSaving = 3000;
+    options.storageFormat = juce::PropertiesFile::storeAsXML;
+    return options;
 }
 
 //==============================================================================
@@ -60,7 +60,7 @@ MainComponent::MainComponent()
         juce::AlertWindow::showAsync (options, std::move (callback));
     };
 
-    propertiesFile = std::make_unique<juce::PropertiesFile> (propertiesOptions());
+    propertiesFile = std::make_unique<juce::PropertiesFile> (getPropertiesOptions());
     upgradeRequested = false;
     restoreRequested = false;
 
@@ -924,6 +924,16 @@ void MainComponent::startFirmwareUpgrade()
             restartDeviceSearch();
         }
     }
+    else if (device->firmwareImageProductId != device->getProductIdByte() && ! device->firmwareImageAcceptedAnyway)
+    {
+        // The bootloader that answered is not the core the image was loaded for: nothing is erased.
+        refuse ("The firmware does not match the connected product");
+
+        if (auto* upgrader = getUpgrader())
+            upgrader->updateEnablement (editorIdle);
+
+        return;
+    }
     else
     {
         if (auto* filter = getFilter())   filter->updateEnablement (editorLocked);
@@ -952,7 +962,11 @@ void MainComponent::reportUpgradeResult (int code)
 
     if (device != nullptr)
     {
+        // The upgrade is over: a reply timeout still armed for a refused step would later
+        // replace this result with a timeout.
         device->upgradeStep = 0;
+        device->waitingForReply = 0;
+        device->stopTimer();
 
         if (code == 0)
         {
@@ -971,4 +985,21 @@ void MainComponent::reportUpgradeResult (int code)
 
     if (auto* upgrader = getUpgrader())
         upgrader->updateEnablement (editorIdle);
+
+    // An upgrade of a product connected by hand returned the tab to automatic mode, but left the
+    // monitor stopped while programming ran: it watches the connected bootloader from now on.
+    auto* settings = getSettings();
+
+    if (settings != nullptr && settings->autoDetectToggle.getToggleState() && ! isTimerRunning())
+    {
+        if (device != nullptr && device->deviceMode == 0)
+        {
+            connectionState = productUpgradeMode;
+            startTimer (monitorIntervalMs);
+        }
+        else
+        {
+            restartDeviceSearch();
+        }
+    }
 }

@@ -49,6 +49,8 @@ public:
 
     //==============================================================================
     // Properties file, per device
+    /** Where and how the properties file is kept: "Kelmora Pro"/"Pellion Tools.pvProperties", as the framework places it. */
+    static juce::PropertiesFile::Options getPropertiesOptions();
     juce::String getDeviceProperty (const juce::String& serial, const juce::String& key) override;
     bool setDeviceProperty (const juce::String& serial, const juce::String& key, const juce::String& value);
     bool removeDeviceProperty (const juce::String& serial, const juce::String& key);

@@ -199,6 +199,10 @@ public:
     juce::String serialText;
     juce::uint8 firmwareImage[firmwareImageCapacity];
     juce::uint32 firmwareImageSize = 0;
+    /** The product id the loaded image carries (255: none), and whether the user chose to
+        program it although it is not meant for the core that was connected when it was loaded. */
+    juce::uint8 firmwareImageProductId = 255;
+    bool firmwareImageAcceptedAnyway = false;
     juce::int32 replyRingWriteIndex = 0;
     juce::int32 upgradeStep = 0;
     juce::int32 productCode = productNone;

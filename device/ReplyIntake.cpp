@@ -177,7 +177,8 @@ void MidiController::handleReplyMessage (int slot)
     // The reply timeout stays armed: unless another request goes out, it reports as well.
     if (userInterface != nullptr)
     {
-        if (upgradeStep < 1)
+        // A refused start request ends the upgrade like any later programming step.
+        if (! isProgrammingFirmware())
             userInterface->reportSettingsError (result);
         else
             userInterface->reportUpgradeResult (result);

@@ -153,6 +153,8 @@ void MidiController::timerCallback()
 
 void MidiController::handleReplyTimeout()
 {
+    // Taken before the wait ends: an unanswered start request ends the upgrade like any later step.
+    const bool programming = isProgrammingFirmware();
     waitingForReply = 0;
     stopTimer();
 
@@ -160,7 +162,7 @@ void MidiController::handleReplyTimeout()
 
     if (userInterface != nullptr)
     {
-        if (upgradeStep <= 0)
+        if (! programming)
         {
             userInterface->setStatusText (juce::String::formatted ("Error while reading/writing settings errorCode: %Xh", SYSX_REPLY_TIMEOUT));
 
