@@ -1,21 +1,14 @@
 #include "device/MidiController.h"
 #include "app/MainComponent.h"
+#include "device/SysexFormat.h"
+
+using namespace SysexFormat;
 
 namespace
 {
     constexpr int reconnectHubNoticeDelayMs = 1000;
     constexpr int deviceReportDelayMs = 5000;
     constexpr int dumpEndDelayMs = 3000;
-
-    bool endsAt (const juce::uint8* reply, int receivedLength, int expectedLength)
-    {
-        return receivedLength == expectedLength && reply[expectedLength - 1] == 0xF7;
-    }
-
-    bool checksumMatches (const juce::uint8* reply, int length)
-    {
-        return sysexChecksum (reply, 6, length - 2) == reply[length - 2];
-    }
 
     bool isDeviceCoreId (int id)
     {
@@ -261,6 +254,25 @@ void MidiController::handleIdentityAnswer (int slot)
         readAllSettings();
 }
 
+juce::String MidiController::deviceInfoHeading (const juce::String& name, bool withHostLine, const juce::String& hostVersion) const
+{
+    juce::String info = name;
+    info << "\nDevice Firmware: V" << deviceFirmwareText;
+
+    if (deviceFirmwareBeta != 0)
+        info << " (beta)";
+
+    if (withHostLine)
+    {
+        info << "\nHost Firmware: " << hostVersion;
+
+        if (hostFirmwareBeta != 0)
+            info << " (beta)";
+    }
+
+    return info + "\nSerial: ";
+}
+
 int MidiController::handleIdentityReply (int slot)
 {
     const juce::uint8* reply = replyRing[slot];
@@ -289,23 +301,8 @@ int MidiController::handleIdentityReply (int slot)
     if (! applicationAnswered)
         name = bootloaderName (code);
 
-    juce::String info = name;
-
-    if (applicationAnswered && ! deviceCoreReply)
-    {
-        info << "\nDevice Firmware: V" << deviceFirmwareText;
-        if (deviceFirmwareBeta != 0)
-            info << " (beta)";
-        info << juce::String::formatted ("\nHost Firmware: V%d.%d", major, minor);
-        if (hostFirmwareBeta != 0)
-            info << " (beta)";
-        info << "\nSerial: ";
-    }
-    else
-    {
-        info << "\nDevice Firmware: V" << deviceFirmwareText
-             << (deviceFirmwareBeta != 0 ? " (beta)\nSerial: " : "\nSerial: ");
-    }
+    auto info = deviceInfoHeading (name, applicationAnswered && ! deviceCoreReply,
+                                   juce::String::formatted ("V%d.%d", major, minor));
 
     productName = name;
     setProductCode (code);
@@ -331,25 +328,7 @@ void MidiController::postDeviceInfo()
          || hostFirmwareText.isEmpty() || hostFirmwareVersion < 1.0f)
         return;
 
-    juce::String info = productName;
-
-    if (deviceMode == 1 && ! isDeviceCore())
-    {
-        info << "\nDevice Firmware: V" << deviceFirmwareText;
-        if (deviceFirmwareBeta != 0)
-            info << " (beta)";
-        info << "\nHost Firmware: " << hostFirmwareText;
-        if (hostFirmwareBeta != 0)
-            info << " (beta)";
-        info << "\nSerial: ";
-    }
-    else
-    {
-        info << "\nDevice Firmware: V" << deviceFirmwareText
-             << (deviceFirmwareBeta != 0 ? " (beta)\nSerial: " : "\nSerial: ");
-    }
-
-    info << serialText;
+    auto info = deviceInfoHeading (productName, deviceMode == 1 && ! isDeviceCore(), hostFirmwareText) + serialText;
     postAsyncMessage (deviceInfoText, info);
 }
 

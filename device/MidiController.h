@@ -179,6 +179,8 @@ public:
     /** The connection road after an accepted identity reply. */
     void handleIdentityAnswer (int slot);
     void postDeviceInfo();
+    /** The information line up to "Serial: ": name, device firmware, the host firmware when wanted, beta marks. */
+    juce::String deviceInfoHeading (const juce::String& name, bool withHostLine, const juce::String& hostVersion) const;
     void clearHostDevice (int index);
     bool hasUnusedVirtualCables() const;
     bool mayReorderOnBoot() const;

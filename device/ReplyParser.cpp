@@ -1,28 +1,15 @@
 #include "device/MidiController.h"
 #include "app/MainComponent.h"
 
+#include "device/SysexFormat.h"
+
+using namespace SysexFormat;
+
 namespace
 {
-    int valuesPerItem (int kind)
-    {
-        static constexpr int counts[] = { 1, 1, 1, 6, 1, 1, 1, 4, 2, 2, 1, 32, -1, 6 };
-        return juce::isPositiveAndBelow (kind, (int) std::size (counts)) ? counts[kind] : -1;
-    }
-
     bool isSingleItemKind (int kind)
     {
-        return kind == kindPresetSetting || kind == kindTrsType || kind == kindSync24
-            || kind == kindPowerDown || kind == kindUsbProductName;
-    }
-
-    bool endsAt (const juce::uint8* reply, int receivedLength, int expectedLength)
-    {
-        return receivedLength == expectedLength && reply[expectedLength - 1] == 0xF7;
-    }
-
-    bool checksumMatches (const juce::uint8* reply, int length)
-    {
-        return sysexChecksum (reply, 6, length - 2) == reply[length - 2];
+        return alwaysItemZero (kind) || kind == kindUsbProductName;
     }
 }
 
@@ -128,7 +115,7 @@ int MidiController::parseReadReply (const juce::uint8* reply, int length, int sl
 
     refreshAfterRead (kind, item);
 
-    const int completionItem = isSingleItemKind (kind) && kind != kindUsbProductName ? 0 : item;
+    const int completionItem = alwaysItemZero (kind) ? 0 : item;
     const auto next = completePendingRequest (SYSX_TYPE_READ, (juce::uint8) kind, (juce::uint8) completionItem);
 
     if (next != 0xFF)
@@ -449,7 +436,7 @@ int MidiController::parseWriteAck (const juce::uint8* reply, int length, juce::u
         return SYSX_OK;
     }
 
-    const int completionItem = isSingleItemKind (kind) && kind != kindUsbProductName ? 0 : item;
+    const int completionItem = alwaysItemZero (kind) ? 0 : item;
     const auto next = completePendingRequest (SYSX_TYPE_WRITE, (juce::uint8) kind, (juce::uint8) completionItem);
 
     if (next != 0xFF)

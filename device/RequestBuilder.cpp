@@ -1,21 +1,9 @@
 #include "device/MidiController.h"
 #include "app/MainComponent.h"
 
-namespace
-{
-    /** 32-bit values per item of each setting kind (-1: not a setting kind). */
-    int valuesPerItem (int kind)
-    {
-        static constexpr int counts[] = { 1, 1, 1, 6, 1, 1, 1, 4, 2, 2, 1, 32, -1, 6 };
-        return juce::isPositiveAndBelow (kind, (int) std::size (counts)) ? counts[kind] : -1;
-    }
+#include "device/SysexFormat.h"
 
-    /** Kinds whose item comes from the pending list; the others always use item 0. */
-    bool takesItemFromList (int kind)
-    {
-        return kind != kindPresetSetting && kind != kindTrsType && kind != kindSync24 && kind != kindPowerDown;
-    }
-}
+using namespace SysexFormat;
 
 int MidiController::getTableItemLimit (int kind)
 {
@@ -193,7 +181,7 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
             if (! isRequestGatePassed (kind))
                 return SYSX_NOTHING_TO_SEND;
 
-            if (takesItemFromList (kind))
+            if (! alwaysItemZero (kind))
             {
                 if (upgradeStep >= 1 || deviceMode == 0)
                     return SYSX_NOTHING_TO_SEND;
