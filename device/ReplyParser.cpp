@@ -11,6 +11,14 @@ namespace
     {
         return alwaysItemZero (kind) || kind == kindUsbProductName;
     }
+
+    /** A Settings sub-panel shows the device model again, when the product has that panel. */
+    template <typename Panel>
+    void refreshPanel (Panel* panel)
+    {
+        if (panel != nullptr)
+            panel->refresh();
+    }
 }
 
 int MidiController::getSettingReplyLength (int kind) const
@@ -219,23 +227,17 @@ void MidiController::refreshAfterRead (int kind, int item)
 
         case kindTrsType:
             settingsIdle();
-            if (settings != nullptr)
-                if (auto* panel = settings->getTrsPanel())
-                    panel->refresh();
+            refreshPanel (settings != nullptr ? settings->getTrsPanel() : nullptr);
             break;
 
         case kindSync24:
             settingsIdle();
-            if (settings != nullptr)
-                if (auto* panel = settings->getSync24Panel())
-                    panel->refresh();
+            refreshPanel (settings != nullptr ? settings->getSync24Panel() : nullptr);
             break;
 
         case kindPowerDown:
             settingsIdle();
-            if (settings != nullptr)
-                if (auto* panel = settings->getPowerDownPanel())
-                    panel->refresh();
+            refreshPanel (settings != nullptr ? settings->getPowerDownPanel() : nullptr);
             break;
 
         case kindPresetName:

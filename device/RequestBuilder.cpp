@@ -289,54 +289,50 @@ void MidiController::notifyEditorsOfBuild (int type, int kind)
     auto* mapper = main != nullptr ? main->getMapper() : nullptr;
     auto* settings = main != nullptr ? main->getSettings() : nullptr;
 
+    auto routerBusy = [router, type]
+    {
+        if (router != nullptr)
+        {
+            if (type == SYSX_TYPE_READ)
+                router->refreshRouter();
+
+            router->updateEnablement (editorBusy);
+        }
+    };
+    auto filterBusy   = [filter]   { if (filter != nullptr)   filter->updateEnablement (editorBusy); };
+    auto mapperBusy   = [mapper]   { if (mapper != nullptr)   mapper->updateEnablement (editorBusy); };
+    auto settingsBusy = [settings] { if (settings != nullptr) settings->updateEnablement (editorBusy); };
+
     switch (kind)
     {
         case kindRouter:
-            if (router != nullptr)
-            {
-                if (type == SYSX_TYPE_READ)
-                    router->refreshRouter();
-
-                router->updateEnablement (editorBusy);
-            }
+            routerBusy();
             buttonsOff();
             break;
 
         case kindChannelFilter:
         case kindMessageFilter:
-            if (filter != nullptr)
-                filter->updateEnablement (editorBusy);
+            filterBusy();
             buttonsOff();
             break;
 
         case kindMapper:
-            if (mapper != nullptr)
-                mapper->updateEnablement (editorBusy);
+            mapperBusy();
             buttonsOff();
             break;
 
         case kindPresetSetting:
-            if (filter != nullptr)
-                filter->updateEnablement (editorBusy);
-            if (mapper != nullptr)
-                mapper->updateEnablement (editorBusy);
-            if (router != nullptr)
-            {
-                if (type == SYSX_TYPE_READ)
-                    router->refreshRouter();
-
-                router->updateEnablement (editorBusy);
-            }
-            if (settings != nullptr)
-                settings->updateEnablement (editorBusy);
+            filterBusy();
+            mapperBusy();
+            routerBusy();
+            settingsBusy();
             buttonsOff();
             break;
 
         case kindTrsType:
         case kindSync24:
         case kindPowerDown:
-            if (settings != nullptr)
-                settings->updateEnablement (editorBusy);
+            settingsBusy();
             buttonsOff();
             break;
 
