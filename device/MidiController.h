@@ -283,6 +283,8 @@ private:
     int parseHostDeviceRecord (int slot, const juce::uint8* reply, int length);
     int parseDescriptorReply (const juce::uint8* reply, int length);
 
+    /** Completes an answered item; true with the next request to send when one waits. */
+    bool continueChain (int type, int kind, int item, juce::uint8& nextType, juce::uint8& nextKind);
     void storeReadValue (int kind, int item, int slot);
     void refreshAfterRead (int kind, int item);
     void refreshAfterPresetSetting();

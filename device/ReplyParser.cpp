@@ -123,16 +123,21 @@ int MidiController::parseReadReply (const juce::uint8* reply, int length, int sl
 
     refreshAfterRead (kind, item);
 
-    const int completionItem = alwaysItemZero (kind) ? 0 : item;
-    const auto next = completePendingRequest (SYSX_TYPE_READ, (juce::uint8) kind, (juce::uint8) completionItem);
-
-    if (next != 0xFF)
-    {
-        nextType = (juce::uint8) pendingRequests.firstDirection (next);
-        nextKind = next;
-    }
-
+    continueChain (SYSX_TYPE_READ, kind, alwaysItemZero (kind) ? 0 : item, nextType, nextKind);
     return SYSX_OK;
+}
+
+bool MidiController::continueChain (int type, int kind, int item, juce::uint8& nextType, juce::uint8& nextKind)
+{
+    const auto next = completePendingRequest ((juce::uint8) type, (juce::uint8) kind, (juce::uint8) item);
+
+    if (next == 0xFF)
+        return false;
+
+    // The next request goes in the direction of its own mark, whatever this reply was.
+    nextType = (juce::uint8) pendingRequests.firstDirection (next);
+    nextKind = next;
+    return true;
 }
 
 void MidiController::storeReadValue (int kind, int item, int slot)
@@ -309,12 +314,8 @@ int MidiController::parsePresetSettingReply (int slot, juce::uint8& nextType, ju
 
     refreshAfterPresetSetting();
 
-    const auto next = completePendingRequest (SYSX_TYPE_READ, kindPresetSetting, 0);
-
-    if (next != 0xFF)
+    if (continueChain (SYSX_TYPE_READ, kindPresetSetting, 0, nextType, nextKind))
     {
-        nextType = (juce::uint8) pendingRequests.firstDirection (next);
-        nextKind = next;
         presetChanged = 0;
     }
     else if (presetChanged != 0)
@@ -438,15 +439,7 @@ int MidiController::parseWriteAck (const juce::uint8* reply, int length, juce::u
         return SYSX_OK;
     }
 
-    const int completionItem = alwaysItemZero (kind) ? 0 : item;
-    const auto next = completePendingRequest (SYSX_TYPE_WRITE, (juce::uint8) kind, (juce::uint8) completionItem);
-
-    if (next != 0xFF)
-    {
-        nextType = (juce::uint8) pendingRequests.firstDirection (next);
-        nextKind = next;
-    }
-
+    continueChain (SYSX_TYPE_WRITE, kind, alwaysItemZero (kind) ? 0 : item, nextType, nextKind);
     return SYSX_OK;
 }
 
