@@ -54,15 +54,19 @@ void PendingRequests::markForRead (int kind, int item)
 
     items[kind][item] = (juce::uint8) item;
     writes[kind][item] = false;
+    presets[kind][item] = noPreset;
+    generations[kind][item] = 0;
 }
 
-void PendingRequests::markForWrite (int kind, int item)
+void PendingRequests::markForWrite (int kind, int item, int preset)
 {
     if (! isValidSlot (kind, item))
         return;
 
     items[kind][item] = (juce::uint8) item;
     writes[kind][item] = true;
+    presets[kind][item] = (juce::uint8) (isPerPresetKind (kind) && juce::isPositiveAndBelow (preset, noPreset) ? preset : noPreset);
+    generations[kind][item] = ++lastGeneration;
 }
 
 void PendingRequests::clear (int kind, int item)
@@ -72,6 +76,8 @@ void PendingRequests::clear (int kind, int item)
 
     items[kind][item] = 0xFF;
     writes[kind][item] = false;
+    presets[kind][item] = noPreset;
+    generations[kind][item] = 0;
 }
 
 void PendingRequests::clearKind (int kind)
@@ -79,8 +85,8 @@ void PendingRequests::clearKind (int kind)
     if (! juce::isPositiveAndBelow (kind, numKinds))
         return;
 
-    std::fill (std::begin (items[kind]), std::end (items[kind]), (juce::uint8) 0xFF);
-    std::fill (std::begin (writes[kind]), std::end (writes[kind]), false);
+    for (int item = 0; item < numItems; ++item)
+        clear (kind, item);
 }
 
 void PendingRequests::clearAll()
@@ -102,6 +108,62 @@ bool PendingRequests::isWrite (int kind, int item) const
 bool PendingRequests::hasAny (int kind) const
 {
     return firstItem (kind) != 0xFF;
+}
+
+int PendingRequests::getPreset (int kind, int item) const
+{
+    return isWrite (kind, item) ? (int) presets[kind][item] : noPreset;
+}
+
+juce::uint32 PendingRequests::getGeneration (int kind, int item) const
+{
+    return isWrite (kind, item) ? generations[kind][item] : 0;
+}
+
+int PendingRequests::lowestWriteKind() const
+{
+    for (int kind = 0; kind < numKinds; ++kind)
+        if (firstItem (kind, true) != 0xFF)
+            return kind;
+
+    return 0xFF;
+}
+
+bool PendingRequests::hasWritesForPreset (int preset) const
+{
+    for (int kind = 0; kind < numKinds; ++kind)
+        if (isPerPresetKind (kind))
+            for (int item = 0; item < numItems; ++item)
+                if (getPreset (kind, item) == preset)
+                    return true;
+
+    return false;
+}
+
+juce::uint32 PendingRequests::dropWritesOfOtherPresets (int keepPreset)
+{
+    juce::uint32 dropped = 0;
+
+    for (int kind = 0; kind < numKinds; ++kind)
+    {
+        if (! isPerPresetKind (kind))
+            continue;
+
+        for (int item = 0; item < numItems; ++item)
+        {
+            const int preset = getPreset (kind, item);
+
+            if (isWrite (kind, item) && preset != keepPreset)
+            {
+                if (preset < 32)
+                    dropped |= 1u << preset;
+
+                clear (kind, item);
+            }
+        }
+    }
+
+    return dropped;
 }
 
 int PendingRequests::firstItem (int kind) const

@@ -155,24 +155,37 @@ struct UsbHostDevice
     juce::String getName() const;
 };
 
+/** Kinds whose values are kept per preset: a write of one of them carries the value of one preset's row. */
+inline bool isPerPresetKind (int kind)
+{
+    return kind == kindRouter || kind == kindChannelFilter || kind == kindMessageFilter || kind == kindMapper
+        || kind == kindTrsType || kind == kindSync24 || kind == kindPowerDown;
+}
+
 /** Items waiting to be read or written, per SettingKind.
 
     Entry i of a list holds i while item i waits, 0xFF otherwise. Every mark
     also carries its direction: a read mark never overwrites a local edit, and a
     write mark is never turned back into a read.
+
+    A write mark also carries the preset whose value it writes (per-preset kinds)
+    and a generation that each new edit of the item raises, so that the
+    acknowledgement of an earlier write does not clear a newer edit.
 */
 class PendingRequests
 {
 public:
     static constexpr int numKinds = 17;
     static constexpr int numItems = 256;
+    static constexpr int noPreset = 0xFF;
 
     PendingRequests() { clearAll(); }
 
     /** Marks item for reading, unless it already waits to be written. */
     void markForRead (int kind, int item);
-    /** Marks item for writing (a waiting read is replaced: the local edit is newer). */
-    void markForWrite (int kind, int item);
+    /** Marks item for writing the value it holds in that preset (a waiting read is replaced: the
+        local edit is newer). The preset counts for the per-preset kinds only. */
+    void markForWrite (int kind, int item, int preset);
     void clear (int kind, int item);
     void clearKind (int kind);
     void clearAll();
@@ -187,12 +200,27 @@ public:
     /** SYSX_TYPE_WRITE when the kind's first waiting item is a write, SYSX_TYPE_READ otherwise. */
     int firstDirection (int kind) const;
 
+    /** The preset a write mark of a per-preset kind writes (noPreset for anything else). */
+    int getPreset (int kind, int item) const;
+    /** The generation of a write mark (0 when the item waits for no write). */
+    juce::uint32 getGeneration (int kind, int item) const;
+    /** The lowest kind with a write mark (0xFF none): where a debounce flush starts. */
+    int lowestWriteKind() const;
+    /** True when some per-preset write mark writes that preset. */
+    bool hasWritesForPreset (int preset) const;
+    /** Drops the write marks of per-preset kinds that write another preset than keepPreset;
+        returns the presets they were for (one bit per preset). */
+    juce::uint32 dropWritesOfOtherPresets (int keepPreset);
+
     /** The raw list of a kind: entry i is i or 0xFF. */
     const juce::uint8* operator[] (int kind) const { return items[kind]; }
 
 private:
     juce::uint8 items[numKinds][numItems];
     bool writes[numKinds][numItems];
+    juce::uint8 presets[numKinds][numItems];
+    juce::uint32 generations[numKinds][numItems];
+    juce::uint32 lastGeneration = 0;
 };
 
 /** Packs a 32-bit value into 5 bytes (4, 7, 7, 7, 7 bits, lowest first). */

@@ -1,7 +1,7 @@
 #include "device/MidiController.h"
 #include "app/MainComponent.h"
 
-MidiController* MidiController::instance = nullptr;
+std::atomic<MidiController*> MidiController::instance { nullptr };
 bool MidiController::instanceWasDeleted = false;
 bool MidiController::creatingInstance = false;
 
@@ -13,27 +13,32 @@ juce::CriticalSection& MidiController::getSingletonLock()
 
 MidiController* MidiController::getInstance()
 {
-    if (auto* existing = instance)
+    if (auto* existing = instance.load())
         return existing;
 
     const juce::ScopedLock sl (getSingletonLock());
 
-    if (instance == nullptr && ! instanceWasDeleted && ! creatingInstance)
+    if (instance.load() == nullptr && ! instanceWasDeleted && ! creatingInstance)
     {
         creatingInstance = true;
-        instance = new MidiController();
+        auto* created = new MidiController();
         creatingInstance = false;
+        instance.store (created);
     }
 
-    return instance;
+    return instance.load();
 }
 
 void MidiController::deleteInstance()
 {
     const juce::ScopedLock sl (getSingletonLock());
 
-    if (instance != nullptr)
-        delete instance;
+    // The pointer is cleared before the object is torn down: nobody reaches it half-deleted.
+    if (auto* old = instance.exchange (nullptr))
+    {
+        instanceWasDeleted = true;
+        delete old;
+    }
 }
 
 namespace
@@ -60,11 +65,10 @@ MidiController::~MidiController()
     closeInput();
     closeOutput();
 
-    if (instance == this)
-    {
-        instance = nullptr;
+    auto* self = this;
+
+    if (instance.compare_exchange_strong (self, nullptr))
         instanceWasDeleted = true;
-    }
 }
 
 void MidiController::paint (juce::Graphics& g)
@@ -94,8 +98,11 @@ static void writeDefaultPresetName (juce::uint32* words, int preset)
 void MidiController::resetDeviceState()
 {
     waitingForReply = 0;
+    awaitedReply = {};
+    fullReadRunning = false;
     presetSetting = 0x4300;
     currentPreset = (juce::uint8) (presetSetting & 0x1F);
+    presetOnProduct = currentPreset;
 
     if (productCode >= 1 && productCode <= 6)
         for (int p = 0; p < getNumPresets(); ++p)
@@ -127,6 +134,7 @@ void MidiController::resetPresetNames()
 {
     presetSetting = 0x4300;
     currentPreset = (juce::uint8) (presetSetting & 0x1F);
+    presetOnProduct = currentPreset;
 
     if (productCode >= 1 && productCode <= 6)
         for (int p = 0; p < getNumPresets(); ++p)

@@ -3,6 +3,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_audio_devices/juce_audio_devices.h>
 
+#include <atomic>
+
 #include "device/DeviceTypes.h"
 #include "device/DeviceUserInterface.h"
 #include "device/MidiPortSystem.h"
@@ -127,8 +129,9 @@ public:
 
     /** Marks an item to be read; a waiting write of the same item stays a write. */
     void markForRead (int kind, int item)   { pendingRequests.markForRead (kind, item); }
-    /** Marks an item to be written. */
-    void markForWrite (int kind, int item)  { pendingRequests.markForWrite (kind, item); }
+    /** Marks an item to be written with the value it holds now; per-preset kinds write the
+        current preset's value, and only while the product is on that preset. */
+    void markForWrite (int kind, int item)  { pendingRequests.markForWrite (kind, item, currentPreset); }
 
     //==============================================================================
     // Reply intake and dispatch
@@ -138,7 +141,25 @@ public:
     //==============================================================================
     // Request chain
     void readAllSettings();
+    /** Marks everything the product and firmware have for reading, as the first read does, and
+        notes that a full read runs (its end sends the end-of-reading command). Sends nothing. */
+    void markAllSettingsForRead();
+    /** The one way to send marked work: unless a reply is awaited, builds the first sendable mark
+        (of firstKind when it has one, else of the lowest kind) in its own direction and sends it.
+        True when a request went out. The chain then goes on from each accepted reply. */
+    bool sendPending (int firstKind = -1);
+    /** True while a request is out whose reply has not arrived yet. */
+    bool isAwaitingReply() const;
+    /** True when the mark of this item may go out now: a read always, a write of a per-preset
+        kind only while the product is on the preset it was made for, and a preset-setting write
+        that selects another preset only once the old preset's writes are out. */
+    bool isSendable (int kind, int item) const;
+    /** The tool chooses another preset: it becomes current at once, and the product is switched
+        to it after the waiting writes of the old preset went out; then everything is read again. */
+    void switchPreset (int preset);
     juce::uint8 completePendingRequest (juce::uint8 type, juce::uint8 kind, juce::uint8 item);
+    /** The first kind with a mark that may go out now (255 none, and always while programming or
+        while only a bootloader answers). */
     juce::uint8 getFirstPendingKind() const;
     void sendCommand (float timeoutSeconds);
     void handleReplyTimeout();
@@ -193,6 +214,24 @@ public:
     //==============================================================================
     // Fields, in the order of the device model.
     juce::int32 waitingForReply = 0;
+
+    /** The request that is out and the reply that answers it: same type, the same kind where the
+        type has one, the same item for reads and writes. answered is set once that reply arrived. */
+    struct AwaitedReply
+    {
+        int type = -1, kind = -1, item = -1;
+        juce::uint32 generation = 0;
+        bool answered = true;
+    };
+    AwaitedReply awaitedReply;
+
+    /** The preset the product is on as far as the requests went out: the one the last
+        preset-setting read reported, or the one the last preset-setting write selected.
+        Reads are stored in its rows, and writes of per-preset kinds go out only for it. */
+    int presetOnProduct = 0;
+    /** Set by a full read, cleared when its chain ends: that end sends the end-of-reading command. */
+    bool fullReadRunning = false;
+
     MainComponent* mainComponent = nullptr;
     DeviceUserInterface* userInterface = nullptr;
     float baseContentHeight = 600.0f;
@@ -256,22 +295,26 @@ public:
 private:
     MidiController();
 
-    /** Counts the requests sent, so that a reply handler can tell whether it sent the next one itself. */
-    juce::uint32 requestsSent = 0;
     /** Received length of each ring slot, guarded by replyRingLock. */
     int replyRingLengths[replyRingSlots] = {};
     /** Copy of inputIdentifier taken under replyRingLock when the input opens; the MIDI thread compares against it. */
     juce::String acceptedInputIdentifier;
 
     void handleReplyMessage (int slot);
-    void sendNextRequest (int type, int kind);
+    /** True when the reply answers the request that is out. */
+    bool answersAwaitedRequest (const juce::uint8* reply, int length) const;
+    /** Drops the waiting writes that can't reach their preset any more; says so on the status line. */
+    void dropWritesOfOtherPresets (int keepPreset);
+    /** Clears the mark an accepted reply answered (a write only in the generation that went out). */
+    void clearAnsweredMark (int type, int kind, int item);
+    int findSendableKind (int firstKind) const;
     void showAlertMessage (int type, const juce::String& text);
     void notifyEditorsOfBuild (int type, int kind);
     int findPendingItem (int type, int kind);
     void appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const;
     void appendItemValues (juce::MemoryBlock& block, int kind, int item) const;
     bool isRequestGatePassed (int kind) const;
-    void finishChain (int type);
+    void finishChain();
 
     int parseCommandAck (const juce::uint8* reply, int length);
     int parsePresetSettingReply (int slot, juce::uint8& nextType, juce::uint8& nextKind);
@@ -292,7 +335,7 @@ private:
     void showPresetNameInSelector (int item);
 
     static juce::CriticalSection& getSingletonLock();
-    static MidiController* instance;
+    static std::atomic<MidiController*> instance;
     static bool instanceWasDeleted;
     static bool creatingInstance;
 

@@ -29,6 +29,10 @@ void MidiController::receiveMidi (const juce::String& sourceIdentifier, const ju
     if (sourceIdentifier != acceptedInputIdentifier || acceptedInputIdentifier.isEmpty() || ! message.isSysEx())
         return;
 
+    // A message cut short has no end byte of its own: it is dropped rather than completed.
+    if (message.getRawDataSize() < 2 || message.getRawData()[message.getRawDataSize() - 1] != 0xF7)
+        return;
+
     const int dataSize = message.getSysExDataSize();
 
     // F0, 8 to 4094 data bytes, F7: the shortest reply is 10 bytes, the longest fills a slot.
@@ -147,29 +151,68 @@ void MidiController::showAlertMessage (int type, const juce::String& text)
     });
 }
 
+bool MidiController::answersAwaitedRequest (const juce::uint8* reply, int length) const
+{
+    if (! isAwaitingReply() || length < 10)
+        return false;
+
+    const int type = reply[6] & 0x0F;
+    const int kind = reply[7];
+
+    if (type != awaitedReply.type || kind != awaitedReply.kind)
+        return false;
+
+    if (type == SYSX_TYPE_READ || type == SYSX_TYPE_WRITE)
+        return reply[9] == awaitedReply.item;
+
+    // A programming acknowledgement counts only while programming runs.
+    if (type == SYSX_TYPE_ICSP)
+        return isProgrammingFirmware();
+
+    return true;
+}
+
+namespace
+{
+    /** What the product sends on its own (host-port records, descriptor pieces, reset and USB
+        error notices): handled whenever it comes, and never taken as an answer. */
+    bool isNotice (const juce::uint8* reply)
+    {
+        return (reply[6] & 0x0F) == SYSX_TYPE_INFO && reply[7] != SYSX_CMD_IDENTITY && reply[7] != SYSX_CMD_MODULE_INFO;
+    }
+}
+
 void MidiController::handleReplyMessage (int slot)
 {
     const int length = getReplyLength (slot);
+    const auto* reply = replyRing[slot];
 
-    if (! hasReplyHeader (replyRing[slot], length))
+    if (! hasReplyHeader (reply, length))
         return;
 
+    const bool answer = answersAwaitedRequest (reply, length);
+
+    // A late, repeated or misdirected answer belongs to no request that is out: it changes nothing.
+    if (! answer && ! isNotice (reply))
+        return;
+
+    if (answer)
+        awaitedReply.answered = true;
+
     juce::uint8 nextType = 0xFF, nextKind = 0xFF;
-    const auto requestsSentBefore = requestsSent;
     const int result = parseDeviceReply (slot, nextType, nextKind);
 
     if (result == SYSX_OK || result == SYSX_NOTHING_TO_SEND)
     {
-        // The awaited reply is here. A request that the parse itself sent (the next programming
-        // step, the first read after the identity) keeps its own timeout.
-        if (requestsSent == requestsSentBefore)
+        // The awaited reply is here. A request that the parse itself sent keeps its own timeout.
+        if (answer && ! isAwaitingReply())
         {
             waitingForReply = 0;
             stopTimer();
         }
 
         if (result == SYSX_OK && nextType != 0xFF && nextKind != 0xFF)
-            sendNextRequest (nextType, nextKind);
+            sendPending (nextKind);
 
         return;
     }
@@ -182,31 +225,5 @@ void MidiController::handleReplyMessage (int slot)
             userInterface->reportSettingsError (result);
         else
             userInterface->reportUpgradeResult (result);
-    }
-}
-
-void MidiController::sendNextRequest (int type, int kind)
-{
-    for (;;)
-    {
-        const int built = buildCommand (type, (juce::uint8) kind);
-
-        if (built == SYSX_OK)
-        {
-            sendCommand (4.0f);
-            return;
-        }
-
-        // Nothing of this kind can be sent: drop its marks and go on with the next kind.
-        pendingRequests.clearKind (kind);
-        kind = getFirstPendingKind();
-
-        if (kind == 0xFF)
-        {
-            finishChain (type);
-            return;
-        }
-
-        type = pendingRequests.firstDirection (kind);
     }
 }

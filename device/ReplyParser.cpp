@@ -135,14 +135,15 @@ bool MidiController::continueChain (int type, int kind, int item, juce::uint8& n
         return false;
 
     // The next request goes in the direction of its own mark, whatever this reply was.
-    nextType = (juce::uint8) pendingRequests.firstDirection (next);
+    nextType = (juce::uint8) type;
     nextKind = next;
     return true;
 }
 
 void MidiController::storeReadValue (int kind, int item, int slot)
 {
-    const int preset = currentPreset & 0x0F;
+    // The product answers from the preset it is on.
+    const int preset = presetOnProduct & 0x0F;
     juce::uint8 sum = 0;
 
     switch (kind)
@@ -304,26 +305,33 @@ int MidiController::parsePresetSettingReply (int slot, juce::uint8& nextType, ju
     if ((value & 0x1F) >= (juce::uint32) numPresetRows)
         return SYSX_OUT_OF_RANGE;
 
-    presetSetting = value & 0x7FFFFFFFu;
+    const int reportedPreset = (int) (value & 0x1F);
+    bool changedOnProduct = false;
+    presetOnProduct = reportedPreset;
 
-    if ((value & 0x1F) != currentPreset || (value & 0x80000000u) != 0)
+    // A preset the user chose that still waits to be written is newer than what the product reports.
+    if (! pendingRequests.isWrite (kindPresetSetting, 0))
     {
-        currentPreset = (juce::uint8) (value & 0x1F);
-        presetChanged = 1;
+        presetSetting = value & 0x7FFFFFFFu;
+
+        if (reportedPreset != currentPreset || (value & 0x80000000u) != 0)
+        {
+            currentPreset = (juce::uint8) reportedPreset;
+            changedOnProduct = true;
+        }
     }
 
     refreshAfterPresetSetting();
 
-    if (continueChain (SYSX_TYPE_READ, kindPresetSetting, 0, nextType, nextKind))
+    if (changedOnProduct)
     {
+        // Edits waiting for the old preset can't reach it any more; the new preset is read in full.
         presetChanged = 0;
-    }
-    else if (presetChanged != 0)
-    {
-        presetChanged = 0;
-        readAllSettings();
+        dropWritesOfOtherPresets (reportedPreset);
+        markAllSettingsForRead();
     }
 
+    continueChain (SYSX_TYPE_READ, kindPresetSetting, 0, nextType, nextKind);
     return SYSX_OK;
 }
 
@@ -434,8 +442,12 @@ int MidiController::parseWriteAck (const juce::uint8* reply, int length, juce::u
 
     if (kind == kindPresetSetting && presetChanged != 0)
     {
+        // The product is on the preset the tool chose: read it in full.
         presetChanged = 0;
-        readAllSettings();
+        clearAnsweredMark (SYSX_TYPE_WRITE, kindPresetSetting, 0);
+        markAllSettingsForRead();
+        nextType = SYSX_TYPE_READ;
+        nextKind = kindPresetSetting;
         return SYSX_OK;
     }
 

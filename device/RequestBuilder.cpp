@@ -66,16 +66,23 @@ int MidiController::findPendingItem (int type, int kind)
     const bool write = (type == SYSX_TYPE_WRITE);
     const int limit = getTableItemLimit (kind);
 
-    for (;;)
+    for (int item = 0; item < PendingRequests::numItems; ++item)
     {
-        auto item = pendingRequests.firstItem (kind, write);
-
-        if (item == 0xFF || item < limit)
-            return item;
+        if (! pendingRequests.isPending (kind, item) || pendingRequests.isWrite (kind, item) != write)
+            continue;
 
         // An item beyond the table: nothing to read it into or write it from.
-        pendingRequests.clear (kind, item);
+        if (item >= limit)
+        {
+            pendingRequests.clear (kind, item);
+            continue;
+        }
+
+        if (isSendable (kind, item))
+            return item;
     }
+
+    return 0xFF;
 }
 
 void MidiController::appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const
@@ -87,7 +94,8 @@ void MidiController::appendPacked32 (juce::MemoryBlock& block, juce::uint32 valu
 
 void MidiController::appendItemValues (juce::MemoryBlock& block, int kind, int item) const
 {
-    const int preset = currentPreset & 0x0F;
+    // A per-preset value goes to the preset the product is on, which is the one its mark was made for.
+    const int preset = presetOnProduct & 0x0F;
 
     switch (kind)
     {
@@ -194,6 +202,10 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
             else
             {
                 item = 0;
+
+                // A waiting edit for another preset than the product's can't go out now.
+                if (type == SYSX_TYPE_WRITE && pendingRequests.isWrite (kind, 0) && ! isSendable (kind, 0))
+                    return SYSX_NOTHING_TO_SEND;
             }
 
             if (kind == kindUsbProductName)
@@ -271,6 +283,10 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
 
     if (preparedRequest.getRawData()[0] != 0xF0 || preparedRequest.getRawDataSize() != builtLength)
         return SYSX_BUILD_ERROR;
+
+    // From this write on, the product answers and takes values from the preset it selects.
+    if (type == SYSX_TYPE_WRITE && kind == kindPresetSetting)
+        presetOnProduct = (int) (presetSetting & 0x1F);
 
     return SYSX_OK;
 }

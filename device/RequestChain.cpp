@@ -3,6 +3,14 @@
 
 void MidiController::readAllSettings()
 {
+    markAllSettingsForRead();
+
+    const bool startWithPresetSetting = hostFirmwareVersion >= 1.05f && isProductKnown();
+    sendPending (startWithPresetSetting ? kindPresetSetting : kindRouter);
+}
+
+void MidiController::markAllSettingsForRead()
+{
     const float version = hostFirmwareVersion;
     const bool known = isProductKnown();
     const bool hostProduct = productCode >= 1 && productCode <= 6;
@@ -15,6 +23,8 @@ void MidiController::readAllSettings()
         for (int i = 0; i < count; ++i)
             markForRead (kind, i);
     };
+
+    fullReadRunning = true;
 
     if (version >= 1.05f && known)
         markForRead (kindPresetSetting, 0);
@@ -59,13 +69,132 @@ void MidiController::readAllSettings()
 
     if (deviceFirmwareVersion > 6.95f && known)
         markForRead (kindUsbProductName, 0);
+}
 
-    const int firstKind = (version >= 1.05f && known) ? kindPresetSetting : kindRouter;
+//==============================================================================
+bool MidiController::isAwaitingReply() const
+{
+    return waitingForReply != 0 && ! awaitedReply.answered;
+}
 
-    if (buildCommand (SYSX_TYPE_READ, (juce::uint8) firstKind) != SYSX_OK)
+bool MidiController::isSendable (int kind, int item) const
+{
+    if (! pendingRequests.isPending (kind, item))
+        return false;
+
+    if (! pendingRequests.isWrite (kind, item))
+        return true;
+
+    if (isPerPresetKind (kind))
+        return pendingRequests.getPreset (kind, item) == presetOnProduct;
+
+    // Selecting another preset waits until the old preset's edits have reached the product.
+    if (kind == kindPresetSetting && (int) (presetSetting & 0x1F) != presetOnProduct)
+        return ! pendingRequests.hasWritesForPreset (presetOnProduct);
+
+    return true;
+}
+
+int MidiController::findSendableKind (int firstKind) const
+{
+    if (upgradeStep >= 1 || deviceMode == 0)
+        return 0xFF;
+
+    auto hasSendable = [this] (int kind)
+    {
+        for (int item = 0; item < PendingRequests::numItems; ++item)
+            if (isSendable (kind, item))
+                return true;
+
+        return false;
+    };
+
+    if (juce::isPositiveAndBelow (firstKind, PendingRequests::numKinds) && hasSendable (firstKind))
+        return firstKind;
+
+    for (int kind = 0; kind < PendingRequests::numKinds; ++kind)
+        if (hasSendable (kind))
+            return kind;
+
+    return 0xFF;
+}
+
+juce::uint8 MidiController::getFirstPendingKind() const
+{
+    return (juce::uint8) findSendableKind (-1);
+}
+
+bool MidiController::sendPending (int firstKind)
+{
+    // One request at a time: the chain goes on from the reply.
+    if (isAwaitingReply())
+        return false;
+
+    bool anythingTried = false;
+
+    for (;;)
+    {
+        const int kind = findSendableKind (firstKind);
+        firstKind = -1;
+
+        if (kind == 0xFF)
+        {
+            if (anythingTried)
+                finishChain();
+
+            return false;
+        }
+
+        anythingTried = true;
+        int type = SYSX_TYPE_READ;
+
+        for (int item = 0; item < PendingRequests::numItems; ++item)
+        {
+            if (isSendable (kind, item))
+            {
+                type = pendingRequests.isWrite (kind, item) ? SYSX_TYPE_WRITE : SYSX_TYPE_READ;
+                break;
+            }
+        }
+
+        if (buildCommand (type, (juce::uint8) kind) == SYSX_OK)
+        {
+            sendCommand (4.0f);
+            return true;
+        }
+
+        // Nothing of this kind can be sent: drop its marks, so that the chain never stalls on them.
+        pendingRequests.clearKind (kind);
+    }
+}
+
+void MidiController::switchPreset (int preset)
+{
+    if (! juce::isPositiveAndBelow (preset, numPresetRows) || preset == (int) currentPreset)
         return;
 
-    sendCommand (4.0f);
+    presetChanged = 1;
+    currentPreset = (juce::uint8) preset;
+    presetSetting = (presetSetting & ~0x1Fu) | (juce::uint32) preset;
+    writePresetSetting();
+}
+
+void MidiController::clearAnsweredMark (int type, int kind, int item)
+{
+    if (type == SYSX_TYPE_WRITE)
+    {
+        // Only the edit that went out is done: a newer edit of the same item goes out next.
+        const bool answersSentWrite = awaitedReply.type == SYSX_TYPE_WRITE && awaitedReply.kind == kind
+                                        && awaitedReply.item == item;
+
+        if (! answersSentWrite || pendingRequests.getGeneration (kind, item) == awaitedReply.generation)
+            pendingRequests.clear (kind, item);
+    }
+    else if (! pendingRequests.isWrite (kind, item))
+    {
+        // A read answered while the same item waits to be written keeps the write: the local edit is newer.
+        pendingRequests.clear (kind, item);
+    }
 }
 
 juce::uint8 MidiController::completePendingRequest (juce::uint8 type, juce::uint8 kind, juce::uint8 item)
@@ -73,11 +202,9 @@ juce::uint8 MidiController::completePendingRequest (juce::uint8 type, juce::uint
     if (kind >= PendingRequests::numKinds)
         return 0xFF;
 
-    // A read answered while the same item waits to be written keeps the write: the local edit is newer.
-    if (! (type == SYSX_TYPE_READ && pendingRequests.isWrite (kind, item)))
-        pendingRequests.clear (kind, item);
+    clearAnsweredMark (type, kind, item);
 
-    if (upgradeStep < 1 && deviceMode != 0 && pendingRequests.hasAny (kind))
+    if (upgradeStep < 1 && deviceMode != 0 && findSendableKind (kind) == kind)
         return kind;
 
     const auto next = getFirstPendingKind();
@@ -85,16 +212,32 @@ juce::uint8 MidiController::completePendingRequest (juce::uint8 type, juce::uint
     if (next != 0xFF)
         return next;
 
-    finishChain (type);
+    finishChain();
     return 0xFF;
 }
 
-void MidiController::finishChain (int type)
+void MidiController::dropWritesOfOtherPresets (int keepPreset)
 {
+    const auto dropped = pendingRequests.dropWritesOfOtherPresets (keepPreset);
+
+    for (int preset = 0; preset < numPresetRows; ++preset)
+        if ((dropped & (1u << preset)) != 0)
+            postAsyncMessage (statusText, juce::String::formatted ("Preset changed on the device: edits of preset %d were not written",
+                                                                   preset + 1));
+}
+
+void MidiController::finishChain()
+{
+    // Writes that can no longer reach their preset would hold the chain for ever.
+    if (upgradeStep < 1 && deviceMode != 0)
+        dropWritesOfOtherPresets (presetOnProduct);
+
     postAsyncMessage (statusText, "-");
 
-    if (type != SYSX_TYPE_READ || upgradeInProgress != 0)
+    if (! fullReadRunning || upgradeInProgress != 0)
         return;
+
+    fullReadRunning = false;
 
     if (mainComponent != nullptr)
         if (auto* fullMap = mainComponent->getFullMap())
@@ -110,26 +253,32 @@ void MidiController::finishChain (int type)
     }
 }
 
-juce::uint8 MidiController::getFirstPendingKind() const
-{
-    if (upgradeStep >= 1 || deviceMode == 0)
-        return 0xFF;
-
-    for (int kind = 0; kind < PendingRequests::numKinds; ++kind)
-        if (pendingRequests.hasAny (kind))
-            return (juce::uint8) kind;
-
-    return 0xFF;
-}
-
 void MidiController::sendCommand (float timeoutSeconds)
 {
     waitingForReply = 0;
     stopTimer();
-    ++requestsSent;
+    awaitedReply = {};
 
     if (timeoutSeconds > 0.0f)
     {
+        const auto* request = preparedRequest.getRawData();
+        const int size = preparedRequest.getRawDataSize();
+
+        if (size >= 8)
+        {
+            awaitedReply.type = request[6] & 0x0F;
+            awaitedReply.kind = request[7];
+
+            if ((awaitedReply.type == SYSX_TYPE_READ || awaitedReply.type == SYSX_TYPE_WRITE) && size >= 10)
+            {
+                awaitedReply.item = request[9];
+
+                if (awaitedReply.type == SYSX_TYPE_WRITE)
+                    awaitedReply.generation = pendingRequests.getGeneration (awaitedReply.kind, awaitedReply.item);
+            }
+        }
+
+        awaitedReply.answered = false;
         waitingForReply = 1;
         startTimer ((int) (timeoutSeconds * 1000.0f));
     }
@@ -157,6 +306,8 @@ void MidiController::handleReplyTimeout()
     const bool programming = isProgrammingFirmware();
     waitingForReply = 0;
     stopTimer();
+    awaitedReply = {};
+    fullReadRunning = false;
 
     postAsyncMessage (infoAlert, "Sysex Timeout\nNo answer received from the connected device");
 
@@ -181,27 +332,35 @@ void MidiController::handleReplyTimeout()
 void MidiController::writePresetSetting()
 {
     if (hostFirmwareVersion >= 1.05f && isProductKnown())
-        if (buildCommand (SYSX_TYPE_WRITE, kindPresetSetting) == SYSX_OK)
-            sendCommand (4.0f);
+    {
+        markForWrite (kindPresetSetting, 0);
+        sendPending (kindPresetSetting);
+    }
 }
 
 void MidiController::writeTrsTypes()
 {
     if (productCode == productJorvek || productCode == productNorrim)
-        if (buildCommand (SYSX_TYPE_WRITE, kindTrsType) == SYSX_OK)
-            sendCommand (4.0f);
+    {
+        markForWrite (kindTrsType, 0);
+        sendPending (kindTrsType);
+    }
 }
 
 void MidiController::writeSync24()
 {
     if (productCode == productNorrim)
-        if (buildCommand (SYSX_TYPE_WRITE, kindSync24) == SYSX_OK)
-            sendCommand (4.0f);
+    {
+        markForWrite (kindSync24, 0);
+        sendPending (kindSync24);
+    }
 }
 
 void MidiController::writePowerDown()
 {
     if (productCode == productJorvek || productCode == productNorrim)
-        if (buildCommand (SYSX_TYPE_WRITE, kindPowerDown) == SYSX_OK)
-            sendCommand (4.0f);
+    {
+        markForWrite (kindPowerDown, 0);
+        sendPending (kindPowerDown);
+    }
 }

@@ -76,6 +76,7 @@ TEST_F (ReplyParser, ResultCodesInCheckOrder)
 TEST_F (ReplyParser, ReadRepliesAreStoredInTheCurrentPreset)
 {
     device().currentPreset = 3;
+    device().presetOnProduct = 3;
     std::vector<juce::uint8> mapper { 6, 2 };
     for (juce::uint32 w : { 1u, 2u, 3u, 0x5A000004u, 5u, 6u })
         for (auto b : packed32 (w)) mapper.push_back (b);
@@ -124,12 +125,13 @@ TEST_F (ReplyParser, PresetSettingReply)
 {
     // Same preset, bit 31 clear: only the word changes.
     device().currentPreset = 2;
+    device().presetOnProduct = 2;
     device().markForRead (kindPresetSetting, 0);
     EXPECT_EQ (resultOf (makeReplyFromBytes (38, SYSX_TYPE_READ, kindPresetSetting, join ({ { 1, 0 }, packed32 (0x4322) }))), 0);
     EXPECT_EQ (device().presetSetting, 0x4322u);
     EXPECT_EQ (device().currentPreset, 2);
     EXPECT_EQ (device().presetChanged, 0);
-    EXPECT_EQ (sentHex(), juce::StringArray ("F0 00 4B 1D 0F 26 00 06 06 F7"));   // the read is over
+    EXPECT_TRUE (sentHex().isEmpty());   // a single read is over; only a full read ends with the end-of-reading command
 
     // A preset beyond the 16 rows is refused and stores nothing.
     EXPECT_EQ (resultOf (makeReplyFromBytes (38, SYSX_TYPE_READ, kindPresetSetting, join ({ { 1, 0 }, packed32 (0x4311) }))), SYSX_OUT_OF_RANGE);
@@ -141,7 +143,7 @@ TEST_F (ReplyParser, PresetSettingReply)
     EXPECT_EQ (device().presetSetting, 0x4302u);
     EXPECT_EQ (device().presetChanged, 0);
     EXPECT_TRUE (device().pendingRequests.isPending (kindRouter, 29));
-    EXPECT_EQ (lastSentHex(), "F0 00 4B 1D 0F 26 02 04 01 00 07 F7");
+    EXPECT_EQ (lastSentHex(), "F0 00 4B 1D 0F 26 02 00 01 00 03 F7");   // the preset setting was just read: routing comes next
 }
 
 TEST_F (ReplyParser, ProgrammingAcknowledgements)

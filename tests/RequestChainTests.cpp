@@ -286,10 +286,9 @@ TEST_F (RequestChain, PresetChangedOnTheProductStartsOneFullReadAgain)
     device().sendCommand (4.0f);
     ASSERT_TRUE (runChainToEnd());
 
-    // The reply flagged the change; the full read fetches the new preset's tables, once, and ends
-    // without a second end-of-read command.
+    // The reply flagged the change; the full read fetches the new preset's tables (the preset
+    // setting itself was just read), once, and ends without a second end-of-read command.
     auto expected = fullReadOf (kindPresetSetting, jorvekReads);
-    expected.insert (0, "read 4/0");
     EXPECT_EQ (requestsReceived (*product), lines (expected));
     EXPECT_EQ (device().presetChanged, 0);
     expectModelMatchesStore (*product);
@@ -327,7 +326,8 @@ TEST_F (RequestChain, WriteDuringTheFirstReadWritesNoUnreadValue)
 
     device().readAllSettings();
 
-    // The user edits a row while the product's values are still being read.
+    // Once the product has told its preset, the user edits a row while its values are still being read.
+    ASSERT_TRUE (pumpUntil ([this] { return device().currentPreset == preset; }, 2000));
     device().routerMasks[preset][editedRow] = editedValue;
     device().markForWrite (kindRouter, editedRow);
     ASSERT_TRUE (runChainToEnd());

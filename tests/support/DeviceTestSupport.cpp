@@ -144,7 +144,25 @@ void WiredDeviceFixture::SetUp()
 
 void WiredDeviceFixture::deliver (const juce::MidiMessage& reply)
 {
-    device().receiveMidi (inputId, reply);
+    const auto* bytes = reply.getRawData();
+
+    if (reply.getRawDataSize() >= 10)
+    {
+        auto& awaited = device().awaitedReply;
+        awaited.type = bytes[6] & 0x0F;
+        awaited.kind = bytes[7];
+        awaited.item = (awaited.type == SYSX_TYPE_READ || awaited.type == SYSX_TYPE_WRITE) ? bytes[9] : -1;
+        awaited.generation = device().pendingRequests.getGeneration (awaited.kind, awaited.item);
+        awaited.answered = false;
+        device().waitingForReply = 1;
+    }
+
+    deliverUnsolicited (reply);
+}
+
+void WiredDeviceFixture::deliverUnsolicited (const juce::MidiMessage& message)
+{
+    device().receiveMidi (inputId, message);
     pump (5);
 }
 

@@ -96,8 +96,11 @@ class WiredDeviceFixture : public DeviceFixture
 protected:
     void SetUp() override;
 
-    /** Delivers a reply through the intake and lets the message thread handle it. */
+    /** Delivers a reply through the intake, as the answer to the request it answers, and lets the
+        message thread handle it. */
     void deliver (const juce::MidiMessage& reply);
+    /** Delivers a message through the intake while no request waits for it. */
+    void deliverUnsolicited (const juce::MidiMessage& message);
     juce::StringArray sentHex() const;
     juce::String lastSentHex() const { return sent->isEmpty() ? juce::String() : hexBytes (sent->getLast()); }
 
