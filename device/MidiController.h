@@ -231,6 +231,8 @@ public:
     int presetOnProduct = 0;
     /** Set by a full read, cleared when its chain ends: that end sends the end-of-reading command. */
     bool fullReadRunning = false;
+    /** Scales every reply timeout: 1 in the application; tests shorten the waits with it. */
+    float replyTimeoutScale = 1.0f;
 
     MainComponent* mainComponent = nullptr;
     DeviceUserInterface* userInterface = nullptr;

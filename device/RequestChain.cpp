@@ -280,7 +280,7 @@ void MidiController::sendCommand (float timeoutSeconds)
 
         awaitedReply.answered = false;
         waitingForReply = 1;
-        startTimer ((int) (timeoutSeconds * 1000.0f));
+        startTimer (juce::jmax (1, juce::roundToInt (timeoutSeconds * 1000.0f * replyTimeoutScale)));
     }
 
     // With no output open nothing goes out, but the timeout still reports the missing answer.

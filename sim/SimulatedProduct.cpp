@@ -382,6 +382,7 @@ juce::Array<juce::MemoryBlock> SimulatedProduct::handleWrite (const Request& req
     if (inRange)
     {
         const auto before = makeHostRecords();
+        appliedWrites.add ({ currentPreset, request.kind, request.item(), values });
         writeItem (request.kind, request.item(), values);
 
         // New masks and reservations take effect at once: every device is given its slots again.
@@ -717,7 +718,7 @@ void SimulatedProduct::writeItem (int kind, int item, const juce::Array<juce::ui
     }
 }
 
-void SimulatedProduct::applyFaults (juce::Array<juce::MemoryBlock>& replies) const
+void SimulatedProduct::applyFaults (juce::Array<juce::MemoryBlock>& replies)
 {
     if (faults.silent)
     {
@@ -728,7 +729,15 @@ void SimulatedProduct::applyFaults (juce::Array<juce::MemoryBlock>& replies) con
     if (replies.isEmpty())
         return;
 
+    ++answersGiven;
+
     // Only the answer itself misbehaves; what follows it (host records, dump pieces) stays intact.
+    if (faults.dropEveryNthAnswer > 0 && answersGiven % faults.dropEveryNthAnswer == 0)
+    {
+        replies.remove (0);
+        return;
+    }
+
     auto& answer = replies.getReference (0);
     auto* bytes = static_cast<juce::uint8*> (answer.getData());
     const auto size = (int) answer.getSize();
@@ -744,6 +753,12 @@ void SimulatedProduct::applyFaults (juce::Array<juce::MemoryBlock>& replies) con
 
     if (faults.truncateReplies)
         answer.removeSection ((size_t) size - 2, 1);
+
+    if (faults.repeatEveryNthAnswer > 0 && answersGiven % faults.repeatEveryNthAnswer == 0)
+    {
+        const auto repeated = replies.getReference (0);
+        replies.insert (1, repeated);
+    }
 }
 
 //==============================================================================
@@ -1011,6 +1026,18 @@ int SimulatedProduct::getCurrentPreset() const
 {
     const juce::ScopedLock sl (lock);
     return currentPreset;
+}
+
+juce::Array<SimulatedProduct::AppliedWrite> SimulatedProduct::getAppliedWrites() const
+{
+    const juce::ScopedLock sl (lock);
+    return appliedWrites;
+}
+
+void SimulatedProduct::clearAppliedWrites()
+{
+    const juce::ScopedLock sl (lock);
+    appliedWrites.clear();
 }
 
 void SimulatedProduct::changePresetOnProduct (int preset)

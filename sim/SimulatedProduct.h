@@ -69,6 +69,15 @@ public:
         bool truncateReplies = false;   ///< every answer loses its checksum byte (F7 follows the payload)
         bool answerOutOfRange = false;  ///< items beyond the product's range are answered too (reads give zeros, writes are not stored)
         bool wrongKind = false;         ///< every answer carries the next kind number
+        int dropEveryNthAnswer = 0;     ///< every n-th answer is lost on its way (the request is still carried out; 0 never)
+        int repeatEveryNthAnswer = 0;   ///< every n-th answer arrives twice (0 never)
+    };
+
+    /** A settings write the product carried out, with the preset it was on. */
+    struct AppliedWrite
+    {
+        int preset = 0, kind = 0, item = 0;
+        juce::Array<juce::uint32> values;
     };
 
     /** A USB MIDI device to attach to a host port. */
@@ -156,6 +165,10 @@ public:
     /** The preset is changed on the product itself: the next preset-setting read reports it. */
     void changePresetOnProduct (int preset);
 
+    /** Every settings write carried out so far, in order. */
+    juce::Array<AppliedWrite> getAppliedWrites() const;
+    void clearAppliedWrites();
+
     //==============================================================================
     /** Attaches a device; returns the host-port records of the slots that changed.
         deviceHandle, when given, receives the device's handle. */
@@ -216,7 +229,7 @@ private:
     int itemCount (int kind) const;
     juce::Array<juce::uint32> readItem (int kind, int item);
     void writeItem (int kind, int item, const juce::Array<juce::uint32>& values);
-    void applyFaults (juce::Array<juce::MemoryBlock>& replies) const;
+    void applyFaults (juce::Array<juce::MemoryBlock>& replies);
 
     juce::MemoryBlock makeIdentityReply (int idByte) const;
     juce::MemoryBlock makeHostRecord (int index) const;
@@ -243,6 +256,8 @@ private:
 
     int currentPreset = 0;
     bool presetChangedOnProduct = false;
+    int answersGiven = 0;
+    juce::Array<AppliedWrite> appliedWrites;
 
     bool bootloaderRunning = false;
     bool reenumerationRequested = false;

@@ -1,4 +1,5 @@
 #include "DeviceTestSupport.h"
+#include "MessagePump.h"
 
 void resetDeviceForTest (MidiController& d)
 {
@@ -11,6 +12,7 @@ void resetDeviceForTest (MidiController& d)
     d.resetDeviceState();
     d.upgradeStep = 0;
     d.upgradeInProgress = 0;
+    d.replyTimeoutScale = 1.0f;
     d.manualConnect = 0;
     d.presetChanged = 0;
     d.deviceFirmwareBeta = 0;
@@ -70,22 +72,12 @@ void DeviceFixture::connectProduct (int code, float hostFirmware, float deviceFi
 
 bool DeviceFixture::pumpUntil (std::function<bool()> predicate, int timeoutMs)
 {
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-
-    while (! predicate())
-    {
-        if (juce::Time::getMillisecondCounter() >= end)
-            return predicate();
-
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-    }
-
-    return true;
+    return MessagePump::runUntil (predicate, timeoutMs);
 }
 
 void DeviceFixture::pump (int milliseconds)
 {
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+    MessagePump::runFor (milliseconds);
 }
 
 juce::String hexBytes (const juce::uint8* data, int size)
