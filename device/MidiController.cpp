@@ -102,7 +102,6 @@ void MidiController::resetDeviceState()
     fullReadRunning = false;
     presetSetting = 0x4300;
     currentPreset = (juce::uint8) (presetSetting & 0x1F);
-    presetOnProduct = currentPreset;
 
     if (productCode >= 1 && productCode <= 6)
         for (int p = 0; p < getNumPresets(); ++p)
@@ -134,7 +133,6 @@ void MidiController::resetPresetNames()
 {
     presetSetting = 0x4300;
     currentPreset = (juce::uint8) (presetSetting & 0x1F);
-    presetOnProduct = currentPreset;
 
     if (productCode >= 1 && productCode <= 6)
         for (int p = 0; p < getNumPresets(); ++p)

@@ -151,11 +151,12 @@ public:
     /** True while a request is out whose reply has not arrived yet. */
     bool isAwaitingReply() const;
     /** True when the mark of this item may go out now: a read always, a write of a per-preset
-        kind only while the product is on the preset it was made for, and a preset-setting write
-        that selects another preset only once the old preset's writes are out. */
+        kind only while the preset it was made for is current, and a preset-setting write that
+        selects another preset only once the current preset's writes are out. */
     bool isSendable (int kind, int item) const;
-    /** The tool chooses another preset: it becomes current at once, and the product is switched
-        to it after the waiting writes of the old preset went out; then everything is read again. */
+    /** The tool chooses another preset. The product is switched to it once the waiting writes of
+        the current preset went out; the preset becomes current when that switch goes out, and
+        everything is read again after it. */
     void switchPreset (int preset);
     juce::uint8 completePendingRequest (juce::uint8 type, juce::uint8 kind, juce::uint8 item);
     /** The first kind with a mark that may go out now (255 none, and always while programming or
@@ -225,10 +226,6 @@ public:
     };
     AwaitedReply awaitedReply;
 
-    /** The preset the product is on as far as the requests went out: the one the last
-        preset-setting read reported, or the one the last preset-setting write selected.
-        Reads are stored in its rows, and writes of per-preset kinds go out only for it. */
-    int presetOnProduct = 0;
     /** Set by a full read, cleared when its chain ends: that end sends the end-of-reading command. */
     bool fullReadRunning = false;
     /** Scales every reply timeout: 1 in the application; tests shorten the waits with it. */
@@ -284,6 +281,8 @@ public:
     PendingRequests pendingRequests;
     juce::uint32 flashSpan = 0, flashStart = 0, flashEnd = 0;
     std::unique_ptr<MidiPortSystem::Output> midiOutput;
+    /** The preset the product is on: reads are stored in its rows and per-preset writes go out
+        only for it. A preset the user chooses becomes current when the request selecting it goes out. */
     juce::uint8 currentPreset = 0;
     juce::uint8 presetChanged = 0;
     const juce::uint8 messageStatusTable[7] = { 0x90, 0x80, 0xB0, 0xC0, 0xE0, 0xD0, 0xA0 };

@@ -142,8 +142,7 @@ bool MidiController::continueChain (int type, int kind, int item, juce::uint8& n
 
 void MidiController::storeReadValue (int kind, int item, int slot)
 {
-    // The product answers from the preset it is on.
-    const int preset = presetOnProduct & 0x0F;
+    const int preset = currentPreset & 0x0F;
     juce::uint8 sum = 0;
 
     switch (kind)
@@ -307,10 +306,18 @@ int MidiController::parsePresetSettingReply (int slot, juce::uint8& nextType, ju
 
     const int reportedPreset = (int) (value & 0x1F);
     bool changedOnProduct = false;
-    presetOnProduct = reportedPreset;
 
-    // A preset the user chose that still waits to be written is newer than what the product reports.
-    if (! pendingRequests.isWrite (kindPresetSetting, 0))
+    if (pendingRequests.isWrite (kindPresetSetting, 0))
+    {
+        // The setting the user chose still waits to be written and is newer than what the
+        // product reports; the product's preset counts all the same.
+        if (reportedPreset != currentPreset)
+        {
+            currentPreset = (juce::uint8) reportedPreset;
+            dropWritesOfOtherPresets (reportedPreset);
+        }
+    }
+    else
     {
         presetSetting = value & 0x7FFFFFFFu;
 

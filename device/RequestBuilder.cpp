@@ -94,8 +94,8 @@ void MidiController::appendPacked32 (juce::MemoryBlock& block, juce::uint32 valu
 
 void MidiController::appendItemValues (juce::MemoryBlock& block, int kind, int item) const
 {
-    // A per-preset value goes to the preset the product is on, which is the one its mark was made for.
-    const int preset = presetOnProduct & 0x0F;
+    // A per-preset value goes out only while its preset is current on the product.
+    const int preset = currentPreset & 0x0F;
 
     switch (kind)
     {
@@ -284,9 +284,9 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
     if (preparedRequest.getRawData()[0] != 0xF0 || preparedRequest.getRawDataSize() != builtLength)
         return SYSX_BUILD_ERROR;
 
-    // From this write on, the product answers and takes values from the preset it selects.
+    // From this write on, the product is on the preset it selects: reads and writes go to its rows.
     if (type == SYSX_TYPE_WRITE && kind == kindPresetSetting)
-        presetOnProduct = (int) (presetSetting & 0x1F);
+        currentPreset = (juce::uint8) (presetSetting & 0x1F);
 
     return SYSX_OK;
 }

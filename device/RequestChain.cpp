@@ -86,11 +86,11 @@ bool MidiController::isSendable (int kind, int item) const
         return true;
 
     if (isPerPresetKind (kind))
-        return pendingRequests.getPreset (kind, item) == presetOnProduct;
+        return pendingRequests.getPreset (kind, item) == currentPreset;
 
-    // Selecting another preset waits until the old preset's edits have reached the product.
-    if (kind == kindPresetSetting && (int) (presetSetting & 0x1F) != presetOnProduct)
-        return ! pendingRequests.hasWritesForPreset (presetOnProduct);
+    // Selecting another preset waits until the current preset's edits have reached the product.
+    if (kind == kindPresetSetting && (int) (presetSetting & 0x1F) != currentPreset)
+        return ! pendingRequests.hasWritesForPreset (currentPreset);
 
     return true;
 }
@@ -170,11 +170,11 @@ bool MidiController::sendPending (int firstKind)
 
 void MidiController::switchPreset (int preset)
 {
-    if (! juce::isPositiveAndBelow (preset, numPresetRows) || preset == (int) currentPreset)
+    // Compared with the preset last chosen, which may still wait to be selected on the product.
+    if (! juce::isPositiveAndBelow (preset, numPresetRows) || preset == (int) (presetSetting & 0x1F))
         return;
 
     presetChanged = 1;
-    currentPreset = (juce::uint8) preset;
     presetSetting = (presetSetting & ~0x1Fu) | (juce::uint32) preset;
     writePresetSetting();
 }
@@ -230,7 +230,7 @@ void MidiController::finishChain()
 {
     // Writes that can no longer reach their preset would hold the chain for ever.
     if (upgradeStep < 1 && deviceMode != 0)
-        dropWritesOfOtherPresets (presetOnProduct);
+        dropWritesOfOtherPresets (currentPreset);
 
     postAsyncMessage (statusText, "-");
 

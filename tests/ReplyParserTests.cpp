@@ -76,7 +76,6 @@ TEST_F (ReplyParser, ResultCodesInCheckOrder)
 TEST_F (ReplyParser, ReadRepliesAreStoredInTheCurrentPreset)
 {
     device().currentPreset = 3;
-    device().presetOnProduct = 3;
     std::vector<juce::uint8> mapper { 6, 2 };
     for (juce::uint32 w : { 1u, 2u, 3u, 0x5A000004u, 5u, 6u })
         for (auto b : packed32 (w)) mapper.push_back (b);
@@ -125,7 +124,6 @@ TEST_F (ReplyParser, PresetSettingReply)
 {
     // Same preset, bit 31 clear: only the word changes.
     device().currentPreset = 2;
-    device().presetOnProduct = 2;
     device().markForRead (kindPresetSetting, 0);
     EXPECT_EQ (resultOf (makeReplyFromBytes (38, SYSX_TYPE_READ, kindPresetSetting, join ({ { 1, 0 }, packed32 (0x4322) }))), 0);
     EXPECT_EQ (device().presetSetting, 0x4322u);

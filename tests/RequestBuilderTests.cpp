@@ -26,7 +26,6 @@ protected:
         connectProduct (productJorvek, version (4, 5), version (7, 1));
         auto& d = device();
         d.currentPreset = 2;
-        d.presetOnProduct = 2;
         d.routerMasks[2][3] = 0x12345678;
         d.filterChannels[2][5] = 0xA5C3;
         d.filterStatus[2][40] = 0x0003FFFF;
