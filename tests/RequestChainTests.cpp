@@ -357,6 +357,43 @@ TEST_F (Programming, FailedWriteStopsWithTheProductsCode)
     EXPECT_TRUE (ui.settingsErrors.isEmpty());
 }
 
+TEST_F (Programming, AcknowledgementsArrivingAfterTheirTimeoutAreIgnored)
+{
+    struct Case { const char* name; int lostAnswer; juce::uint8 lateAck[11]; const char* requests; };
+    const Case cases[] = {
+        { "start",      1, { 0xF0, 0x00, 0x4B, 0x1D, 0x0F, 0x00, 0x44, 0x00, 0x00, 0x44, 0xF7 }, "start" },
+        { "last block", 4, { 0xF0, 0x00, 0x4B, 0x1D, 0x0F, 0x00, 0x44, 0x04, 0x00, 0x48, 0xF7 },
+          "start\nerase\naddress 3000\nprogram 64 words" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        auto product = connectBootloader (productJorvek);
+        SimulatedProduct::Faults faults;
+        faults.dropEveryNthAnswer = c.lostAnswer;
+        product->getProduct().setFaults (faults);
+        device().replyTimeoutScale = 0.05f;
+        ui.upgradeResults.clear();
+        loadImage (256);
+
+        startUpgrade();
+        ASSERT_TRUE (waitForResult (3000));
+        EXPECT_EQ (ui.upgradeResults, juce::Array<int> (SYSX_REPLY_TIMEOUT));
+
+        // The acknowledgement comes after all: the user was told the upgrade failed, and nothing
+        // more is erased or written.
+        product->sendUnsolicited ({ juce::MemoryBlock (c.lateAck, sizeof (c.lateAck)) });
+        pump (100);
+        EXPECT_EQ (requestsReceived (*product), c.requests);
+        EXPECT_EQ (ui.upgradeResults, juce::Array<int> (SYSX_REPLY_TIMEOUT));
+
+        ports->system->removeProduct (product);
+        resetDeviceForTest (device());
+        device().userInterface = &ui;
+    }
+}
+
 TEST_F (Programming, ProductGoingSilentMidwayEndsInTheTimeoutResult)
 {
     auto product = connectBootloader (productJorvek);
