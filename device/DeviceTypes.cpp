@@ -52,6 +52,7 @@ void PendingRequests::markForRead (int kind, int item)
     if (! isValidSlot (kind, item) || isPending (kind, item))
         return;
 
+    ++marked[kind];
     items[kind][item] = (juce::uint8) item;
     writes[kind][item] = false;
     presets[kind][item] = noPreset;
@@ -63,6 +64,9 @@ void PendingRequests::markForWrite (int kind, int item, int preset)
     if (! isValidSlot (kind, item))
         return;
 
+    clear (kind, item);
+    ++marked[kind];
+    ++writesMarked[kind];
     items[kind][item] = (juce::uint8) item;
     writes[kind][item] = true;
     presets[kind][item] = (juce::uint8) (isPerPresetKind (kind) && juce::isPositiveAndBelow (preset, noPreset) ? preset : noPreset);
@@ -73,6 +77,14 @@ void PendingRequests::clear (int kind, int item)
 {
     if (! isValidSlot (kind, item))
         return;
+
+    if (items[kind][item] != 0xFF)
+    {
+        --marked[kind];
+
+        if (writes[kind][item])
+            --writesMarked[kind];
+    }
 
     items[kind][item] = 0xFF;
     writes[kind][item] = false;
@@ -85,8 +97,12 @@ void PendingRequests::clearKind (int kind)
     if (! juce::isPositiveAndBelow (kind, numKinds))
         return;
 
-    for (int item = 0; item < numItems; ++item)
-        clear (kind, item);
+    std::fill (std::begin (items[kind]), std::end (items[kind]), (juce::uint8) 0xFF);
+    std::fill (std::begin (writes[kind]), std::end (writes[kind]), false);
+    std::fill (std::begin (presets[kind]), std::end (presets[kind]), (juce::uint8) noPreset);
+    std::fill (std::begin (generations[kind]), std::end (generations[kind]), 0u);
+    marked[kind] = 0;
+    writesMarked[kind] = 0;
 }
 
 void PendingRequests::clearAll()
@@ -107,7 +123,12 @@ bool PendingRequests::isWrite (int kind, int item) const
 
 bool PendingRequests::hasAny (int kind) const
 {
-    return firstItem (kind) != 0xFF;
+    return juce::isPositiveAndBelow (kind, numKinds) && marked[kind] > 0;
+}
+
+bool PendingRequests::hasReads (int kind) const
+{
+    return hasAny (kind) && marked[kind] > writesMarked[kind];
 }
 
 int PendingRequests::getPreset (int kind, int item) const
@@ -123,7 +144,7 @@ juce::uint32 PendingRequests::getGeneration (int kind, int item) const
 int PendingRequests::lowestWriteKind() const
 {
     for (int kind = 0; kind < numKinds; ++kind)
-        if (firstItem (kind, true) != 0xFF)
+        if (writesMarked[kind] > 0)
             return kind;
 
     return 0xFF;
@@ -132,7 +153,7 @@ int PendingRequests::lowestWriteKind() const
 bool PendingRequests::hasWritesForPreset (int preset) const
 {
     for (int kind = 0; kind < numKinds; ++kind)
-        if (isPerPresetKind (kind))
+        if (isPerPresetKind (kind) && writesMarked[kind] > 0)
             for (int item = 0; item < numItems; ++item)
                 if (getPreset (kind, item) == preset)
                     return true;
@@ -146,7 +167,7 @@ juce::uint32 PendingRequests::dropWritesOfOtherPresets (int keepPreset)
 
     for (int kind = 0; kind < numKinds; ++kind)
     {
-        if (! isPerPresetKind (kind))
+        if (! isPerPresetKind (kind) || writesMarked[kind] == 0)
             continue;
 
         for (int item = 0; item < numItems; ++item)
@@ -168,7 +189,7 @@ juce::uint32 PendingRequests::dropWritesOfOtherPresets (int keepPreset)
 
 int PendingRequests::firstItem (int kind) const
 {
-    if (juce::isPositiveAndBelow (kind, numKinds))
+    if (hasAny (kind))
         for (int i = 0; i < numItems; ++i)
             if (items[kind][i] != 0xFF)
                 return items[kind][i];
@@ -178,7 +199,7 @@ int PendingRequests::firstItem (int kind) const
 
 int PendingRequests::firstItem (int kind, bool write) const
 {
-    if (juce::isPositiveAndBelow (kind, numKinds))
+    if (hasAny (kind) && (! write || writesMarked[kind] > 0))
         for (int i = 0; i < numItems; ++i)
             if (items[kind][i] != 0xFF && writes[kind][i] == write)
                 return items[kind][i];

@@ -193,6 +193,8 @@ public:
     bool isPending (int kind, int item) const;
     bool isWrite (int kind, int item) const;
     bool hasAny (int kind) const;
+    /** True when some item of the kind waits to be read. */
+    bool hasReads (int kind) const;
     /** The first waiting item of the kind (0xFF none). */
     int firstItem (int kind) const;
     /** The first waiting item of the kind in that direction (0xFF none). */
@@ -221,6 +223,7 @@ private:
     juce::uint8 presets[numKinds][numItems];
     juce::uint32 generations[numKinds][numItems];
     juce::uint32 lastGeneration = 0;
+    int marked[numKinds], writesMarked[numKinds];   // how many items of each kind wait (to be written)
 };
 
 /** Packs a 32-bit value into 5 bytes (4, 7, 7, 7, 7 bits, lowest first). */

@@ -102,6 +102,13 @@ int MidiController::findSendableKind (int firstKind) const
 
     auto hasSendable = [this] (int kind)
     {
+        if (! pendingRequests.hasAny (kind))
+            return false;
+
+        // A read may always go out.
+        if (pendingRequests.hasReads (kind))
+            return true;
+
         for (int item = 0; item < PendingRequests::numItems; ++item)
             if (isSendable (kind, item))
                 return true;
