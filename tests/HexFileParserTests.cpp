@@ -107,10 +107,10 @@ protected:
         p.enableStartUpgrade = [this] (juce::Component& tab) { enabledTabs.push_back (&tab); };
     }
 
-    /** Writes the text to a temporary file and returns its "file:" URL. */
+    /** Writes the text to a file in this test process's own home and returns its "file:" URL. */
     juce::String writeFile (const juce::String& text)
     {
-        auto file = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("image", ".hex");
+        auto file = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getNonexistentChildFile ("image", ".hex");
         file.replaceWithText (text, false, false, nullptr);
         files.add (file);
         return juce::URL (file).toString (false);
