@@ -2,6 +2,7 @@
 #include "app/Upgrader.h"
 #include "device/MidiController.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace
     const char* const errorDataLength      = "Error 4: Lenght of line does not match with data lenght";
     const char* const errorNotWords        = "Error 5: Lenght of line is not multiple of word";
     const char* const errorOutOfRange      = "Error 6: Base address is out of range";
+    const char* const errorDamagedRecord   = "Error 7: Line checksum does not match";
     const char* const errorIdNotFound      = "Error 8: Product ID Not found in firmware file";
     const char* const errorIdMismatch      = "Error 9: Product ID in firmware does not match connected product ID";
     const char* const errorMissingEnd      = "Error 10: Missing last line code 0x01";
@@ -37,7 +39,8 @@ namespace
 
     /** One record line, split into its fields. A field that lies (partly)
         beyond the line reads its missing characters as nothing, and any
-        character that is not a hexadecimal digit is skipped. */
+        character that is not a hexadecimal digit is skipped; such a record is
+        refused as damaged (see findFault) before any of its values is used. */
     struct HexRecord
     {
         /** The line as UTF-8 bytes. Invalid sequences are taken one byte per
@@ -46,7 +49,7 @@ namespace
         {
             decode (reinterpret_cast<const juce::uint8*> (bytes), numBytes);
 
-            if (chars.size() > 11)
+            if (chars.size() > minimumLength)
                 dataEnd = chars.size() - 2;
 
             count   = readHex (1, 3);
@@ -71,6 +74,34 @@ namespace
         }
 
         bool hasWholeData() const        { return getNumDataChars() / 2 == count; }
+
+        /** True when every character after the start code is a hexadecimal digit. */
+        bool hasOnlyHexDigits() const
+        {
+            return std::all_of (chars.begin() + (chars.empty() ? 0 : 1), chars.end(), [] (juce::juce_wchar c)
+            {
+                return juce::CharacterFunctions::getHexDigitValue (c) >= 0;
+            });
+        }
+
+        /** True when the last byte is the two's complement of the sum of the count, the
+            address, the type and the N data bytes. A line too short to hold them and a
+            checksum has nothing to match. */
+        bool checksumMatches() const
+        {
+            if (chars.size() < minimumLength || getNumDataChars() / 2 < count)
+                return false;
+
+            auto sum = count + (address >> 8) + (address & 0xFF) + type + readHex (chars.size() - 2, chars.size());
+
+            for (juce::uint32 i = 0; i < count; ++i)
+                sum += getDataByte (i);
+
+            return (sum & 0xFF) == 0;
+        }
+
+        /** ':', count, address, type and checksum. */
+        static constexpr size_t minimumLength = 11;
 
         /** Reads the digits of characters [start, end); fields are at most four characters. */
         juce::uint32 readHex (size_t start, size_t end) const
@@ -157,6 +188,29 @@ namespace
         }
 
         return line;
+    }
+
+    /** Why a record that starts with ':' cannot be read, or nullptr when it can. A character
+        that is not a hexadecimal digit marks the record as damaged at once; then the rules of
+        its type are tested, then its checksum. A damaged record is never used. */
+    const char* findFault (const HexRecord& record)
+    {
+        if (! record.hasOnlyHexDigits())
+            return errorDamagedRecord;
+
+        if (record.type == extendedLinearAddress && record.count != 2)
+            return errorBaseLength;
+
+        if (record.type == dataRecord && ! record.hasWholeData())
+            return errorDataLength;
+
+        if (record.type == dataRecord && record.count % 4 != 0)
+            return errorNotWords;
+
+        if (! record.checksumMatches())
+            return errorDamagedRecord;
+
+        return nullptr;
     }
 
     /** The base of a data record: no 04 record yet means base 0. */
@@ -248,12 +302,12 @@ juce::String HexFileParser::parseLine (const char* bytes, size_t numBytes)
     if (! record.hasStartCode())
         return errorNoStartCode;
 
+    if (const auto* fault = findFault (record))
+        return fault;
+
     switch (record.type)
     {
         case extendedLinearAddress:
-            if (record.count != 2)
-                return errorBaseLength;
-
             baseAddress = baseFrom (record);
             return {};
 
@@ -265,12 +319,6 @@ juce::String HexFileParser::parseLine (const char* bytes, size_t numBytes)
 
         case dataRecord:
         {
-            if (! record.hasWholeData())
-                return errorDataLength;
-
-            if (record.count % 4 != 0)
-                return errorNotWords;
-
             const auto address = baseOf (baseAddress) + record.address;
 
             if (address < device->flashStart || address >= device->flashEnd)
@@ -306,10 +354,15 @@ juce::uint8 HexFileParser::findProductId() const
 
 juce::uint8 HexFileParser::scanProductId (juce::InputStream& input)
 {
+    return scanImage (input).productId;
+}
+
+HexFileParser::ScanResult HexFileParser::scanImage (juce::InputStream& input)
+{
     resetImage();
 
     if (input.isExhausted())
-        return noProductId;
+        return {};
 
     for (;;)
     {
@@ -317,34 +370,31 @@ juce::uint8 HexFileParser::scanProductId (juce::InputStream& input)
         const HexRecord record (line.data(), line.size());
 
         if (! record.hasStartCode())
-            return noProductId;
+            return {};
+
+        if (const auto* fault = findFault (record))
+            return { noProductId, fault == errorDamagedRecord };
 
         switch (record.type)
         {
             case extendedLinearAddress:
-                if (record.count != 2)
-                    return noProductId;
-
                 baseAddress = baseFrom (record);
                 break;
 
             case dataRecord:
-                if (! record.hasWholeData() || record.count % 4 != 0)
-                    return noProductId;
-
                 writeOffset = baseOf (baseAddress) + record.address;
                 storeData (device->firmwareImage, record, writeOffset);
                 break;
 
             case endOfFileRecord:
-                return findProductId();
+                return { findProductId(), false };
 
             default:
                 break;
         }
 
         if (input.isExhausted())
-            return noProductId;
+            return {};
     }
 }
 
@@ -423,7 +473,11 @@ juce::String HexFileParser::loadData (const void* data, size_t numBytes)
 {
     juce::MemoryInputStream input (data, numBytes, false);
 
-    const auto imageId = scanProductId (input);
+    const auto scan = scanImage (input);
+    const auto imageId = scan.productId;
+
+    if (scan.damagedRecord)
+        return fail (errorDamagedRecord);
 
     if (imageId == noProductId)
         return fail (errorIdNotFound);

@@ -10,10 +10,12 @@ class MidiController;
 
     Records of type 00 (data, a multiple of 4 bytes), 01 (end of file) and 04
     (extended linear address) are read; every other type is accepted and
-    ignored, and record checksums are not checked. The data byte of flash
-    address a lands at firmwareImage[a - flashStart]; firmwareImageSize ends
-    just past the last data record of the text. Only bytes whose position
-    falls inside the image are ever stored.
+    ignored. A record with a character that is not a hexadecimal digit, or
+    whose checksum does not match, is refused with "Error 7" on every road,
+    so a damaged file is never loaded. The data byte of flash address a
+    lands at firmwareImage[a - flashStart]; firmwareImageSize ends just past
+    the last data record of the text. Only bytes whose position falls inside
+    the image are ever stored.
 
     The Firmware tab creates one reader per load, sets owner, and drops it when
     the load returns. All operations run on the message thread. The reader
@@ -44,8 +46,8 @@ public:
 
     /** The pre-scan: reads the stream up to its end record into the image at
         absolute addresses (addresses beyond the image are skipped) and returns
-        the image's product id; 255 when the stream is malformed, ends before
-        the end record or carries no marker. */
+        the image's product id; 255 when the stream is malformed or damaged,
+        ends before the end record or carries no marker. */
     juce::uint8 scanProductId (juce::InputStream& input);
 
     /** Reads a whole downloaded HEX text. Empty when the image was read and
@@ -96,6 +98,16 @@ public:
 
 private:
     MidiController* device;
+
+    /** What the pre-scan found: the product id (255: none), and whether it
+        stopped at a damaged record. */
+    struct ScanResult
+    {
+        juce::uint8 productId = 255;
+        bool damagedRecord = false;
+    };
+
+    ScanResult scanImage (juce::InputStream& input);
 
     juce::String parseLine (const char* bytes, size_t numBytes);
     /** Leaves no image loaded and returns the text. */

@@ -36,11 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     device->setProductCode (programmableCodes[selector % 8]);
     device->deviceMode = (selector & 0x80) != 0 ? 0 : 1;
 
+    // A refused read leaves no image behind (the mismatch box above answers "Cancel").
+    auto expectNoImageUnlessAccepted = [] (const juce::String& result)
+    {
+        if (result.isNotEmpty() && device->firmwareImageSize != 0)
+            std::abort();
+    };
+
     if (textSize > 0)
-        parser.parseText (juce::String (juce::CharPointer_UTF8 (text), juce::CharPointer_UTF8 (text + textSize)));
+        expectNoImageUnlessAccepted (parser.parseText (juce::String (juce::CharPointer_UTF8 (text),
+                                                                     juce::CharPointer_UTF8 (text + textSize))));
 
     device->setProductCode (programmableCodes[selector % 8]);
-    parser.loadData (text, textSize);
+    expectNoImageUnlessAccepted (parser.loadData (text, textSize));
 
     return 0;
 }
