@@ -119,6 +119,7 @@ MainComponent::MainComponent()
     {
         device->mainComponent = this;
         device->userInterface = this;
+        device->events = &deviceEvents;
     }
 
     presets->resetPresetList();
@@ -140,6 +141,10 @@ MainComponent::MainComponent()
 MainComponent::~MainComponent()
 {
     stopTimer();
+
+    // Nothing on the device side reaches the editors while they are taken down.
+    if (auto* device = MidiController::getInstance())
+        device->events = nullptr;
 
     installerDownload = nullptr;
     fileDownloadThread = nullptr;

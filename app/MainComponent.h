@@ -6,6 +6,7 @@
 #include "app/LookAndFeelCustom.h"
 #include "app/FirmwareVersionInfo.h"
 #include "app/AppVersionInfo.h"
+#include "app/DeviceEventHub.h"
 #include "editors/Filter.h"
 #include "editors/Mapper.h"
 #include "routing/RouterMidi.h"
@@ -109,6 +110,7 @@ public:
     bool restoreRequested = false;
     int connectionState = 0;
     juce::TooltipWindow tooltipWindow;
+    DeviceEventHub deviceEvents { *this };
     std::unique_ptr<FileDownloadThread> fileDownloadThread;
     std::unique_ptr<AppVersionCheckThread> appVersionCheckThread;
     LookAndFeelCustom lookAndFeel;

@@ -45,11 +45,11 @@ void MidiController::requestIdentity()
 
 void MidiController::requestIdentityLater()
 {
-    juce::Component::SafePointer<MidiController> safeThis (this);
+    juce::WeakReference<MidiController> safeThis (this);
 
     juce::Timer::callAfterDelay (identityRequestDelayMs, [safeThis]
     {
-        if (auto* device = safeThis.getComponent())
+        if (auto* device = safeThis.get())
             device->requestIdentity();
     });
 }

@@ -1,5 +1,4 @@
 #include "device/MidiController.h"
-#include "app/MainComponent.h"
 #include "device/SysexFormat.h"
 
 using namespace SysexFormat;
@@ -179,11 +178,8 @@ int MidiController::parseInfoReply (int slot)
 
 void MidiController::handleIdentityAnswer (int slot)
 {
-    auto* main = mainComponent;
-
-    if (main != nullptr)
-        if (auto* upgrader = main->getUpgrader())
-            upgrader->updateEnablement (editorIdle);
+    if (events != nullptr)
+        events->identityArriving();
 
     deviceMode = handleIdentityReply (slot);
 
@@ -195,29 +191,17 @@ void MidiController::handleIdentityAnswer (int slot)
 
     if (deviceMode != 1)
     {
-        if (main != nullptr)
-        {
-            if (auto* settings = main->getSettings()) settings->updateEnablement (editorBusy);
-            if (auto* router = main->getRouter())     router->updateEnablement (editorLocked);
-            if (auto* filter = main->getFilter())     filter->updateEnablement (editorLocked);
-            if (auto* mapper = main->getMapper())     mapper->updateEnablement (editorLocked);
-        }
+        const bool upgradeContinues = firmwareImageSize != 0 && userInterface != nullptr && userInterface->isUpgradeRequested();
 
-        if (userInterface != nullptr)
-            userInterface->setEditorsEnabled (false);
+        if (events != nullptr)
+            events->bootloaderAnswered (upgradeContinues);
 
         postAsyncMessage (statusText, "Bootloader connected");
 
-        if (firmwareImageSize != 0 && userInterface != nullptr && userInterface->isUpgradeRequested())
+        if (upgradeContinues)
         {
             waitingForReply = 0;
             stopTimer();
-
-            if (main != nullptr)
-                if (auto* upgrader = main->getUpgrader())
-                    upgrader->updateEnablement (editorLocked);
-
-            userInterface->setEditorsEnabled (false);
             userInterface->setUpgradeRequested (false);
             userInterface->startFirmwareUpgrade();
         }
@@ -356,28 +340,26 @@ int MidiController::parseHostDeviceRecord (int slot, const juce::uint8* reply, i
     if (! checksumMatches (reply, expectedLength))
         return SYSX_CHECKSUM_ERROR;
 
-    auto* main = mainComponent;
-    auto* settings = main != nullptr ? main->getSettings() : nullptr;
-    auto* dump = settings != nullptr ? settings->getDumpPanel() : nullptr;
-    auto* router = main != nullptr ? main->getRouter() : nullptr;
-    auto* routerList = router != nullptr ? router->getRouterList() : nullptr;
-    auto* reservation = routerList != nullptr ? routerList->getUsbPortsReservation() : nullptr;
+    auto dumpLine = [this] (const juce::String& text)
+    {
+        if (descriptorDumpActive != 0 && events != nullptr)
+            events->dumpTextArrived (text);
+    };
 
     if (handle == -1)
     {
         clearHostDevice (index);
 
-        juce::Component::SafePointer<MidiController> safeThis (this);
+        juce::WeakReference<MidiController> safeThis (this);
         juce::Timer::callAfterDelay (reconnectHubNoticeDelayMs, [safeThis]
         {
-            if (auto* device = safeThis.getComponent())
+            if (auto* device = safeThis.get())
                 if (device->hasUnusedVirtualCables())
                     device->postAsyncMessage (warningOnce, "Please disconnect and reconnect the USB hub to your " + device->productName
                         + "\n\nOne of the connected devices was not using all its USB virtual cables, but after your disconnected another device there is some room to connect missing virtual cables");
         });
 
-        if (descriptorDumpActive != 0 && dump != nullptr)
-            dump->appendText (juce::String::formatted ("\nIdx %d -> No device connected", index));
+        dumpLine (juce::String::formatted ("\nIdx %d -> No device connected", index));
     }
     else
     {
@@ -428,36 +410,29 @@ int MidiController::parseHostDeviceRecord (int slot, const juce::uint8* reply, i
 
         usbHostDevices[index] = record;
 
-        if (reservation != nullptr)
-        {
-            reservation->storePreviousDevice (juce::String ((juce::uint32) record.vidPid), record.getName(),
-                                              record.inputCables, record.outputCables);
-            reservation->showReservation (index);
-        }
-
         auto line = juce::String::formatted ("Idx %d -> vid/pid=%0X epSize %0X CN In used %d CN In real %d CN Out used %d CN Out real %d ",
                                              index, (unsigned) record.vidPid, (unsigned) record.outputBufferSize,
                                              (int) record.inputCablesUsed, (int) record.inputCables,
                                              (int) record.outputCablesUsed, (int) record.outputCables)
                   + record.getName();
 
-        if (descriptorDumpActive != 0 && dump != nullptr)
-            dump->appendText ("\n" + line);
+        dumpLine ("\n" + line);
 
         if (mayReorderOnBoot())
             showAlert ("Your connected USB-MIDI devices may be enumerated in a different order upon next boot, routing may be affected. Please use the port reservation function to lock the order of the ports to avoid any unexpected routing", true);
     }
 
-    refreshHostSlotViews (index);
+    if (events != nullptr)
+        events->hostRecordChanged (index);
 
     if (handle != -1 && reportScheduled == 0)
     {
         reportScheduled = 1;
-        juce::Component::SafePointer<MidiController> safeThis (this);
+        juce::WeakReference<MidiController> safeThis (this);
 
         juce::Timer::callAfterDelay (deviceReportDelayMs, [safeThis]
         {
-            if (auto* device = safeThis.getComponent())
+            if (auto* device = safeThis.get())
             {
                 if (device->userInterface != nullptr)
                     device->userInterface->startDeviceReport();
@@ -468,59 +443,6 @@ int MidiController::parseHostDeviceRecord (int slot, const juce::uint8* reply, i
     }
 
     return SYSX_OK;
-}
-
-void MidiController::refreshHostSlotViews (int index)
-{
-    const int hostPorts = getNumUsbHostPorts();
-
-    if (auto* main = mainComponent)
-    {
-        if (auto* router = main->getRouter())
-        {
-            router->refreshRouter();
-            router->updateEnablement (editorIdle);
-
-            if (auto* list = router->getRouterList())
-                for (int i = 0; i <= index; ++i)
-                    list->updateHostPortName (i);
-        }
-
-        if (auto* mapper = main->getMapper())
-        {
-            if (index < hostPorts)
-            {
-                for (auto* page : mapper->getMapperPages())
-                    page->updateHostPortName (index);
-
-                mapper->repaint();
-            }
-        }
-
-        if (auto* filter = main->getFilter())
-            filter->updateHostPortName (index);
-
-        if (auto* fullMap = main->getFullMap())
-        {
-            if (hostPorts + getNumLocalPorts() > 0)
-            {
-                if (index < hostPorts)
-                {
-                    if (auto* row = fullMap->getRow (index))
-                        row->refreshInputName();
-                }
-                else if (auto* row = fullMap->getRow (index - hostPorts))
-                {
-                    row->refreshOutputName();
-                }
-
-                fullMap->repaint();
-            }
-        }
-    }
-
-    if (userInterface != nullptr)
-        userInterface->setEditorsEnabled (true);
 }
 
 int MidiController::parseDescriptorReply (const juce::uint8* reply, int length)
@@ -540,13 +462,10 @@ int MidiController::parseDescriptorReply (const juce::uint8* reply, int length)
     for (int i = 0; i + 1 < byteCount; i += 2)
         values.add (nibblePair (reply + 10 + i));
 
-    auto* settings = mainComponent != nullptr ? mainComponent->getSettings() : nullptr;
-    auto* dump = settings != nullptr ? settings->getDumpPanel() : nullptr;
-
-    auto append = [dump] (const juce::String& text)
+    auto append = [this] (const juce::String& text)
     {
-        if (dump != nullptr)
-            dump->appendText (text);
+        if (events != nullptr)
+            events->dumpTextArrived (text);
     };
 
     switch (kind)
@@ -555,13 +474,13 @@ int MidiController::parseDescriptorReply (const juce::uint8* reply, int length)
         {
             append ("\n\nDevice descriptor:\n\n" + hexText (values, true) + "\n\nConfiguration descriptor:\n\n");
 
-            if (dump != nullptr)
-                dump->setCopyEnabled (true);
+            if (events != nullptr)
+                events->deviceDescriptorArrived();
 
-            juce::Component::SafePointer<MidiController> safeThis (this);
+            juce::WeakReference<MidiController> safeThis (this);
             juce::Timer::callAfterDelay (dumpEndDelayMs, [safeThis]
             {
-                if (auto* device = safeThis.getComponent())
+                if (auto* device = safeThis.get())
                     device->descriptorDumpActive = 0;
             });
             break;

@@ -1,5 +1,4 @@
 #include "device/MidiController.h"
-#include "app/MainComponent.h"
 
 std::atomic<MidiController*> MidiController::instance { nullptr };
 bool MidiController::instanceWasDeleted = false;
@@ -71,18 +70,6 @@ MidiController::~MidiController()
         instanceWasDeleted = true;
 }
 
-void MidiController::paint (juce::Graphics& g)
-{
-    g.fillAll (getLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId));
-    g.setColour (juce::Colours::grey);
-    g.drawRect (getLocalBounds(), 1);
-    g.setColour (juce::Colours::white);
-    g.setFont (14.0f);
-    g.drawText ("MidiController", getLocalBounds(), juce::Justification::centred, true);
-}
-
-void MidiController::resized() {}
-
 //==============================================================================
 static void writeDefaultPresetName (juce::uint32* words, int preset)
 {
@@ -141,42 +128,8 @@ void MidiController::resetPresetNames()
 
 void MidiController::resetEditorsToDefaults()
 {
-    auto* main = mainComponent;
-    if (main == nullptr)
-        return;
-
-    if (auto* presets = main->getPresets())
-    {
-        presets->fillPresetSelector();
-        presets->resetPresetList();
-    }
-
-    if (auto* settings = main->getSettings())
-    {
-        settings->buildDeviceTabs();
-        settings->resetDeviceSettings();
-    }
-
-    if (auto* router = main->getRouter())
-    {
-        router->refreshRouter();
-        router->resetRouter (false, true);
-    }
-
-    if (auto* filter = main->getFilter())
-    {
-        filter->rebuildPortList();
-        filter->resetFilters (false, true);
-    }
-
-    if (auto* mapper = main->getMapper())
-    {
-        mapper->refreshForDevice();
-        mapper->resetMappers (false, true, false);
-    }
-
-    if (auto* fullMap = main->getFullMap())
-        fullMap->refresh();
+    if (events != nullptr)
+        events->settingsReset();
 }
 
 void MidiController::closeOutput()

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include <juce_events/juce_events.h>
 #include <juce_audio_devices/juce_audio_devices.h>
 
 #include <atomic>
 
 #include "device/DeviceTypes.h"
 #include "device/DeviceUserInterface.h"
+#include "device/DeviceEvents.h"
 #include "device/MidiPortSystem.h"
 
 class MainComponent;
@@ -28,8 +29,7 @@ public:
     in place. It builds every request, takes every reply and runs the request
     chain, and programs firmware images.
 */
-class MidiController : public juce::Component,
-                       public juce::MessageListener,
+class MidiController : public juce::MessageListener,
                        public juce::Timer,
                        public juce::MidiInputCallback
 {
@@ -57,11 +57,6 @@ public:
     static void deleteInstance();
 
     ~MidiController() override;
-
-    //==============================================================================
-    // juce::Component
-    void paint (juce::Graphics&) override;
-    void resized() override;
 
     // juce::MessageListener: replies, status texts and alerts on the message thread
     void handleMessage (const juce::Message& message) override;
@@ -231,8 +226,11 @@ public:
     /** Scales every reply timeout: 1 in the application; tests shorten the waits with it. */
     float replyTimeoutScale = 1.0f;
 
+    /** The application's hub. The device code keeps it for the other parts of the application
+        and never uses it itself: it talks outward only through userInterface and events. */
     MainComponent* mainComponent = nullptr;
     DeviceUserInterface* userInterface = nullptr;
+    DeviceEvents* events = nullptr;
     float baseContentHeight = 600.0f;
     float baseContentWidth = 800.0f;
     juce::uint32 serialWords[3] = {};
@@ -310,7 +308,6 @@ private:
     void clearAnsweredMark (int type, int kind, int item);
     int findSendableKind (int firstKind) const;
     void showAlertMessage (int type, const juce::String& text);
-    void notifyEditorsOfBuild (int type, int kind);
     int findPendingItem (int type, int kind);
     void appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const;
     void appendItemValues (juce::MemoryBlock& block, int kind, int item) const;
@@ -330,15 +327,12 @@ private:
     /** Completes an answered item; true with the next request to send when one waits. */
     bool continueChain (int type, int kind, int item, juce::uint8& nextType, juce::uint8& nextKind);
     void storeReadValue (int kind, int item, int slot);
-    void refreshAfterRead (int kind, int item);
-    void refreshAfterPresetSetting();
-    void refreshHostSlotViews (int index);
-    void showPresetNameInSelector (int item);
 
     static juce::CriticalSection& getSingletonLock();
     static std::atomic<MidiController*> instance;
     static bool instanceWasDeleted;
     static bool creatingInstance;
 
+    JUCE_DECLARE_WEAK_REFERENCEABLE (MidiController)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiController)
 };

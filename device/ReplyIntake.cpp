@@ -141,12 +141,12 @@ void MidiController::showAlertMessage (int type, const juce::String& text)
         return;
 
     shownFlag = 1;
-    juce::Component::SafePointer<MidiController> safeThis (this);
+    juce::WeakReference<MidiController> safeThis (this);
     const bool isWarning = (type == warningOnce);
 
     userInterface->showDeviceAlert (isWarning, text, [safeThis, isWarning]
     {
-        if (auto* device = safeThis.getComponent())
+        if (auto* device = safeThis.get())
             (isWarning ? device->warningShown : device->infoShown) = 0;
     });
 }

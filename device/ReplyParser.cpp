@@ -1,5 +1,4 @@
 #include "device/MidiController.h"
-#include "app/MainComponent.h"
 
 #include "device/SysexFormat.h"
 
@@ -10,14 +9,6 @@ namespace
     bool isSingleItemKind (int kind)
     {
         return alwaysItemZero (kind) || kind == kindUsbProductName;
-    }
-
-    /** A Settings sub-panel shows the device model again, when the product has that panel. */
-    template <typename Panel>
-    void refreshPanel (Panel* panel)
-    {
-        if (panel != nullptr)
-            panel->refresh();
     }
 }
 
@@ -121,7 +112,8 @@ int MidiController::parseReadReply (const juce::uint8* reply, int length, int sl
     if (! pendingRequests.isWrite (kind, item))
         storeReadValue (kind, item, slot);
 
-    refreshAfterRead (kind, item);
+    if (events != nullptr)
+        events->itemAnswered (SYSX_TYPE_READ, kind, item);
 
     continueChain (SYSX_TYPE_READ, kind, alwaysItemZero (kind) ? 0 : item, nextType, nextKind);
     return SYSX_OK;
@@ -183,118 +175,6 @@ void MidiController::storeReadValue (int kind, int item, int slot)
     }
 }
 
-void MidiController::refreshAfterRead (int kind, int item)
-{
-    auto* main = mainComponent;
-    auto* router = main != nullptr ? main->getRouter() : nullptr;
-    auto* filter = main != nullptr ? main->getFilter() : nullptr;
-    auto* mapper = main != nullptr ? main->getMapper() : nullptr;
-    auto* settings = main != nullptr ? main->getSettings() : nullptr;
-
-    auto settingsIdle = [settings] { if (settings != nullptr) settings->updateEnablement (editorIdle); };
-    auto routerRefreshed = [router]
-    {
-        if (router != nullptr)
-        {
-            router->refreshRouter();
-            router->updateEnablement (editorIdle);
-        }
-    };
-
-    switch (kind)
-    {
-        case kindRouter:
-            routerRefreshed();
-            settingsIdle();
-            break;
-
-        case kindChannelFilter:
-        case kindMessageFilter:
-            if (filter != nullptr)
-            {
-                filter->updateEnablement (editorIdle);
-                filter->showPortFilters (item);
-            }
-            settingsIdle();
-            break;
-
-        case kindMapper:
-            if (mapper != nullptr)
-            {
-                mapper->updateEnablement (editorIdle);
-
-                for (auto* page : mapper->getMapperPages())
-                    if (page->mapperIndex == item)
-                        page->loadFromRecord();
-            }
-            settingsIdle();
-            break;
-
-        case kindTrsType:
-            settingsIdle();
-            refreshPanel (settings != nullptr ? settings->getTrsPanel() : nullptr);
-            break;
-
-        case kindSync24:
-            settingsIdle();
-            refreshPanel (settings != nullptr ? settings->getSync24Panel() : nullptr);
-            break;
-
-        case kindPowerDown:
-            settingsIdle();
-            refreshPanel (settings != nullptr ? settings->getPowerDownPanel() : nullptr);
-            break;
-
-        case kindPresetName:
-            showPresetNameInSelector (item);
-            break;
-
-        case kindUsbDevicePorts:
-            if (userInterface != nullptr)
-                userInterface->setEditorsEnabled (true);
-            routerRefreshed();
-            return;
-
-        case kindPortReservation:
-            if (userInterface != nullptr)
-                userInterface->setEditorsEnabled (true);
-            routerRefreshed();
-            if (auto* list = router != nullptr ? router->getRouterList() : nullptr)
-                if (auto* reservation = list->getUsbPortsReservation())
-                    reservation->showReservation (item);
-            return;
-
-        case kindVelocityCurve:
-            if (mapper != nullptr)
-                if (auto* curves = mapper->getCurveEditor())
-                    if (curves->getSelectedCurve() == item)
-                        curves->showSelectedCurve();
-            break;
-
-        case kindUsbProductName:
-            settingsIdle();
-            if (settings != nullptr)
-                settings->setUsbNameEditorText (getCurrentUsbProductName());
-            break;
-
-        default:
-            break;
-    }
-
-    if (userInterface != nullptr)
-        userInterface->setEditorsEnabled (true);
-}
-
-void MidiController::showPresetNameInSelector (int item)
-{
-    juce::String name;
-    Presets::getDevicePresetName (item, name);
-
-    if (mainComponent != nullptr)
-        if (auto* presets = mainComponent->getPresets())
-            presets->setPresetItemText (item, name);
-}
-
 int MidiController::parsePresetSettingReply (int slot, juce::uint8& nextType, juce::uint8& nextKind)
 {
     juce::uint8 sum = 0;
@@ -328,7 +208,8 @@ int MidiController::parsePresetSettingReply (int slot, juce::uint8& nextType, ju
         }
     }
 
-    refreshAfterPresetSetting();
+    if (events != nullptr)
+        events->itemAnswered (SYSX_TYPE_READ, kindPresetSetting, 0);
 
     if (changedOnProduct)
     {
@@ -340,42 +221,6 @@ int MidiController::parsePresetSettingReply (int slot, juce::uint8& nextType, ju
 
     continueChain (SYSX_TYPE_READ, kindPresetSetting, 0, nextType, nextKind);
     return SYSX_OK;
-}
-
-void MidiController::refreshAfterPresetSetting()
-{
-    if (auto* main = mainComponent)
-    {
-        if (auto* filter = main->getFilter())
-        {
-            filter->updateEnablement (editorIdle);
-            filter->showPortFilters (filter->getSelectedEntry());
-        }
-
-        if (auto* mapper = main->getMapper())
-        {
-            mapper->updateEnablement (editorIdle);
-            const int selected = mapper->getSelectedPageIndex();
-
-            if (juce::isPositiveAndBelow (selected, mapper->getMapperPages().size()))
-                mapper->getMapperPages()[selected]->loadFromRecord();
-        }
-
-        if (auto* router = main->getRouter())
-        {
-            router->refreshRouter();
-            router->updateEnablement (editorIdle);
-        }
-
-        if (auto* settings = main->getSettings())
-            settings->updateEnablement (editorIdle);
-
-        if (auto* presets = main->getPresets())
-            presets->selectPreset (currentPreset);
-    }
-
-    if (userInterface != nullptr)
-        userInterface->setEditorsEnabled (true);
 }
 
 int MidiController::parseWriteAck (const juce::uint8* reply, int length, juce::uint8& nextType, juce::uint8& nextKind)
@@ -396,56 +241,8 @@ int MidiController::parseWriteAck (const juce::uint8* reply, int length, juce::u
     if (auto rangeResult = checkSettingItem (kind, count, item))
         return rangeResult;
 
-    if (auto* main = mainComponent)
-    {
-        auto* router = main->getRouter();
-        auto* filter = main->getFilter();
-        auto* mapper = main->getMapper();
-        auto* settings = main->getSettings();
-
-        switch (kind)
-        {
-            case kindRouter:
-                if (router != nullptr)   router->updateEnablement (editorIdle);
-                if (settings != nullptr) settings->updateEnablement (editorIdle);
-                break;
-            case kindChannelFilter:
-            case kindMessageFilter:
-                if (filter != nullptr)   filter->updateEnablement (editorIdle);
-                if (settings != nullptr) settings->updateEnablement (editorIdle);
-                break;
-            case kindMapper:
-                if (mapper != nullptr)   mapper->updateEnablement (editorIdle);
-                if (settings != nullptr) settings->updateEnablement (editorIdle);
-                break;
-            case kindPresetSetting:
-                if (mapper != nullptr)   mapper->updateEnablement (editorIdle);
-                if (filter != nullptr)   filter->updateEnablement (editorIdle);
-                if (router != nullptr)   router->updateEnablement (editorIdle);
-                if (settings != nullptr) settings->updateEnablement (editorIdle);
-                break;
-            case kindTrsType:
-            case kindSync24:
-            case kindPowerDown:
-                if (settings != nullptr) settings->updateEnablement (editorIdle);
-                break;
-            case kindUsbDevicePorts:
-                if (router != nullptr)   router->updateEnablement (editorIdle);
-                break;
-            case kindPortReservation:
-                if (router != nullptr)
-                {
-                    router->updateEnablement (editorIdle);
-                    router->setPortReservationButtonText ({});
-                }
-                break;
-            default:
-                break;
-        }
-    }
-
-    if (userInterface != nullptr)
-        userInterface->setEditorsEnabled (true);
+    if (events != nullptr)
+        events->itemAnswered (SYSX_TYPE_WRITE, kind, item);
 
     if (kind == kindPresetSetting && presetChanged != 0)
     {

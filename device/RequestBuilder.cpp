@@ -1,5 +1,4 @@
 #include "device/MidiController.h"
-#include "app/MainComponent.h"
 
 #include "device/SysexFormat.h"
 
@@ -261,8 +260,8 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
             return SYSX_UNKNOWN_KIND;
     }
 
-    if (type == SYSX_TYPE_READ || type == SYSX_TYPE_WRITE)
-        notifyEditorsOfBuild (type, kind);
+    if ((type == SYSX_TYPE_READ || type == SYSX_TYPE_WRITE) && events != nullptr)
+        events->requestGoingOut (type, kind);
 
     juce::MemoryBlock message;
     const juce::uint8 header[] = { 0xF0, 0x00, 0x4B, 0x1D, 0x0F, (juce::uint8) (idByte & 0x7F),
@@ -289,101 +288,6 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
         currentPreset = (juce::uint8) (presetSetting & 0x1F);
 
     return SYSX_OK;
-}
-
-void MidiController::notifyEditorsOfBuild (int type, int kind)
-{
-    auto* main = mainComponent;
-    auto buttonsOff = [this]
-    {
-        if (userInterface != nullptr)
-            userInterface->setEditorsEnabled (false);
-    };
-
-    auto* router = main != nullptr ? main->getRouter() : nullptr;
-    auto* filter = main != nullptr ? main->getFilter() : nullptr;
-    auto* mapper = main != nullptr ? main->getMapper() : nullptr;
-    auto* settings = main != nullptr ? main->getSettings() : nullptr;
-
-    auto routerBusy = [router, type]
-    {
-        if (router != nullptr)
-        {
-            if (type == SYSX_TYPE_READ)
-                router->refreshRouter();
-
-            router->updateEnablement (editorBusy);
-        }
-    };
-    auto filterBusy   = [filter]   { if (filter != nullptr)   filter->updateEnablement (editorBusy); };
-    auto mapperBusy   = [mapper]   { if (mapper != nullptr)   mapper->updateEnablement (editorBusy); };
-    auto settingsBusy = [settings] { if (settings != nullptr) settings->updateEnablement (editorBusy); };
-
-    switch (kind)
-    {
-        case kindRouter:
-            routerBusy();
-            buttonsOff();
-            break;
-
-        case kindChannelFilter:
-        case kindMessageFilter:
-            filterBusy();
-            buttonsOff();
-            break;
-
-        case kindMapper:
-            mapperBusy();
-            buttonsOff();
-            break;
-
-        case kindPresetSetting:
-            filterBusy();
-            mapperBusy();
-            routerBusy();
-            settingsBusy();
-            buttonsOff();
-            break;
-
-        case kindTrsType:
-        case kindSync24:
-        case kindPowerDown:
-            settingsBusy();
-            buttonsOff();
-            break;
-
-        case kindPresetName:
-        case kindVelocityCurve:
-        case kindUsbProductName:
-            buttonsOff();
-            break;
-
-        case kindUsbDevicePorts:
-        case kindPortReservation:
-            if (type == SYSX_TYPE_WRITE)
-            {
-                if (router != nullptr)
-                    router->updateEnablement (editorIdle);
-
-                buttonsOff();
-
-                if (auto* list = router != nullptr ? router->getRouterList() : nullptr)
-                {
-                    if (list->hostListRefreshPending)
-                    {
-                        for (int i = 0; i < numUsedHostRecords; ++i)
-                            clearHostDevice (i);
-
-                        list->rebuildGrid();
-                        list->hostListRefreshPending = false;
-                    }
-                }
-            }
-            break;
-
-        default:
-            break;
-    }
 }
 
 juce::uint32 MidiController::decode32 (int position, juce::uint8& sum, int slot) const

@@ -1,5 +1,4 @@
 #include "device/MidiController.h"
-#include "app/MainComponent.h"
 
 void MidiController::readAllSettings()
 {
@@ -241,16 +240,16 @@ void MidiController::finishChain()
 
     postAsyncMessage (statusText, "-");
 
-    if (! fullReadRunning || upgradeInProgress != 0)
-        return;
+    // A read of all settings ends with the end-of-reading command (unless an upgrade restarted the product).
+    const bool fullReadEnded = fullReadRunning && upgradeInProgress == 0;
 
-    fullReadRunning = false;
+    if (fullReadEnded)
+        fullReadRunning = false;
 
-    if (mainComponent != nullptr)
-        if (auto* fullMap = mainComponent->getFullMap())
-            fullMap->refresh();
+    if (events != nullptr)
+        events->chainEnded (fullReadEnded);
 
-    if (readCompleteSent == 0 && isProductKnown() && hasSettingsFirmware())
+    if (fullReadEnded && readCompleteSent == 0 && isProductKnown() && hasSettingsFirmware())
     {
         if (buildCommand (SYSX_TYPE_COMMAND, SYSX_CMD_END_OF_READ) == SYSX_OK)
         {

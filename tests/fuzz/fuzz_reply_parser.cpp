@@ -1,0 +1,128 @@
+// Feeds arbitrary byte streams through the reply intake and the reply parser of a connected device
+// model, with nothing but the device library: no window, no editors.
+//
+// The first two bytes pick the situation: the product code (each host and device core, a product in
+// its bootloader), its firmware versions, the current preset, whether a firmware image is being
+// programmed and at which step, and whether each message comes as the answer to the request that is
+// out or unasked. The rest is cut into messages at every F7; each is framed with F0, and a message
+// left without its F7 at the end of the input is delivered as it is.
+
+#include "device/MidiController.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace juce
+{
+    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+}
+
+namespace
+{
+    const juce::String inputId ("fuzz-input");
+
+    MidiController& deviceObject()
+    {
+        // The device object is deleted at exit, before the framework shuts down.
+        static auto* const device = []
+        {
+            juce::MessageManager::getInstance();
+            auto* instance = MidiController::getInstance();
+            std::atexit ([]
+            {
+                MidiController::deleteInstance();
+                juce::MessageManager::deleteInstance();
+            });
+            return instance;
+        }();
+
+        return *device;
+    }
+
+    void drainMessages()
+    {
+        while (juce::dispatchNextMessageOnSystemQueue (true))
+        {
+        }
+    }
+
+    void connect (MidiController& d, uint8_t situation, uint8_t versions)
+    {
+        d.stopTimer();
+        d.setProductCode (productNone);
+        d.resetDeviceState();
+
+        const int code = 1 + situation % 13;
+        d.setProductCode (code);
+        d.deviceMode = code == productUpgradeMode || (situation & 0x80) != 0 ? 0 : 1;
+        d.hostFirmwareVersion = MidiController::firmwareVersionFromDigits ((versions >> 4) % 10, versions % 10);
+        d.deviceFirmwareVersion = MidiController::firmwareVersionFromDigits ((versions & 0x08) != 0 ? 7 : 6, versions % 10);
+        d.serialText = "000000010000000200000003";
+        d.currentPreset = (juce::uint8) ((situation >> 4) & 0x07);
+        d.descriptorDumpActive = (juce::uint8) ((situation >> 3) & 0x01);
+
+        // A firmware image of 1 KiB, being programmed at the step the situation gives (0: not at all).
+        const int step = (versions >> 6) & 0x03;
+        d.upgradeStep = step;
+        d.firmwareImageSize = step != 0 ? 1024u : 0u;
+        d.programAddress = d.flashStart;
+        d.setAcceptedInput (inputId);
+    }
+
+    /** Makes the message the answer the device object waits for, as the request it answers would. */
+    void awaitAnswerTo (MidiController& d, const juce::uint8* bytes, int size)
+    {
+        if (size < 10)
+            return;
+
+        auto& awaited = d.awaitedReply;
+        awaited.type = bytes[6] & 0x0F;
+        awaited.kind = bytes[7];
+        awaited.item = (awaited.type == SYSX_TYPE_READ || awaited.type == SYSX_TYPE_WRITE) ? bytes[9] : -1;
+        awaited.generation = d.pendingRequests.getGeneration (awaited.kind, awaited.item);
+        awaited.answered = false;
+        d.waitingForReply = 1;
+    }
+}
+
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
+
+    auto& d = deviceObject();
+    connect (d, data[0], data[1]);
+    const bool asAnswers = (data[1] & 0x80) == 0;
+
+    juce::HeapBlock<juce::uint8> message (size + 2);
+    size_t position = 2;
+
+    while (position < size)
+    {
+        int length = 0;
+        message[length++] = 0xF0;
+
+        while (position < size && length < (int) size + 1)
+        {
+            const auto byte = data[position++];
+
+            if (byte == 0xF0 && length == 1)
+                continue;
+
+            message[length++] = byte;
+
+            if (byte == 0xF7)
+                break;
+        }
+
+        if (asAnswers)
+            awaitAnswerTo (d, message, length);
+
+        d.receiveMidi (inputId, juce::MidiMessage (message, length));
+        drainMessages();
+    }
+
+    d.stopTimer();
+    return 0;
+}
