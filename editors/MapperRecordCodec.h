@@ -7,7 +7,8 @@
 /** The layout of one mapper's six words: its defaults, the status codes of both encodings,
     and the packing of a page's choices into a record and back.
 
-    A codec is made for one host firmware and one product's ports and has no other state:
+    A codec is made for one host firmware and one product's ports and has no other state (a
+    firmware of 0.1 or below stands for no product identified yet):
 
     @code
     MapperRecordCodec codec (device.hostFirmwareVersion, { a, b, c });
