@@ -1,4 +1,5 @@
 #include "device/MidiController.h"
+#include "device/ProductTables.h"
 #include "device/SysexFormat.h"
 
 using namespace SysexFormat;
@@ -9,61 +10,27 @@ namespace
     constexpr int deviceReportDelayMs = 5000;
     constexpr int dumpEndDelayMs = 3000;
 
-    bool isDeviceCoreId (int id)
-    {
-        return id == 33 || id == 35 || id == 37 || id == 39 || id == 41 || id == 43;
-    }
+    using ProductTables::isDeviceCoreId;
+    using ProductTables::modelNameOfId;
 
-    juce::String modelNameOfId (int id)
-    {
-        switch (id)
-        {
-            case 31: return "Dorvin BC";
-            case 33: return "Dorvin-BC";
-            case 34: return "Calder Pro";
-            case 35: return "Calder-Pro";
-            case 36: return "Gavrel Pro";
-            case 37: return "Gavrel-Pro";
-            case 38: return "Jorvek Pro";
-            case 39: return "Jorvek-Pro";
-            case 40: return "Lissar Pro";
-            case 41: return "Lissar-Pro";
-            case 42: return "Norrim Pro";
-            case 43: return "Norrim-Pro";
-            default: return {};
-        }
-    }
-
+    /** The product code of the processor id an identity reply names: 0xFF keeps the current code,
+        an id no core has is taken as it stands. */
     int productCodeOfProcessorId (int processorId, int currentCode)
     {
-        switch (processorId)
-        {
-            case 31: return 1;
-            case 34: return 2;
-            case 36: return 3;
-            case 38: return 4;
-            case 40: return 5;
-            case 42: return 6;
-            case 33: return 7;
-            case 35: return 8;
-            case 37: return 9;
-            case 39: return 10;
-            case 41: return 11;
-            case 43: return 12;
-            case 0xFF: return currentCode;
-            default: return processorId;
-        }
+        if (processorId == 0xFF)
+            return currentCode;
+
+        const int code = ProductTables::codeOfIdByte (processorId);
+        return code != 0 ? code : processorId;
     }
 
     juce::String bootloaderName (int code)
     {
-        static const char* const models[] = { "Dorvin-BC", "Calder-Pro", "Gavrel-Pro", "Jorvek-Pro", "Lissar-Pro", "Norrim-Pro" };
+        if (ProductTables::isHostCode (code))
+            return "Kelmora " + ProductTables::modelPortName (code) + " Bootloader";
 
-        if (code >= 1 && code <= 6)
-            return juce::String ("Kelmora ") + models[code - 1] + " Bootloader";
-
-        if (code >= 7 && code <= 12)
-            return juce::String ("Kelmora ") + models[code - 7] + "-DEV Bootloader";
+        if (ProductTables::isDeviceCode (code))
+            return "Kelmora " + ProductTables::modelPortName (code - ProductTables::numProducts) + "-DEV Bootloader";
 
         return "Unknown product ! Please select one in Settings panel";
     }

@@ -1,4 +1,8 @@
 #include "device/MidiController.h"
+#include "device/ProductTables.h"
+
+using ProductTables::isHostCode;
+using ProductTables::isDeviceCode;
 
 namespace
 {
@@ -9,9 +13,8 @@ namespace
     constexpr int presets[]      = { 4, 4, 4, 6, 8, 12 };
     constexpr int hostIds[]      = { 31, 34, 36, 38, 40, 42 };
     constexpr int deviceIds[]    = { 33, 35, 37, 39, 41, 43 };
-
-    bool isHostCode (int code)   { return code >= 1 && code <= 6; }
-    bool isDeviceCode (int code) { return code >= 7 && code <= 12; }
+    const char* const modelNames[]     = { "Dorvin BC", "Calder Pro", "Gavrel Pro", "Jorvek Pro", "Lissar Pro", "Norrim Pro" };
+    const char* const modelPortNames[] = { "Dorvin-BC", "Calder-Pro", "Gavrel-Pro", "Jorvek-Pro", "Lissar-Pro", "Norrim-Pro" };
 
     struct FlashRange { juce::uint32 start, end; };
 
@@ -50,16 +53,54 @@ int MidiController::getNumMappers() const
     return productCode >= productLissar ? 24 : 16;
 }
 
+//==============================================================================
+int ProductTables::hostIdOf (int product)   { return isHostCode (product) ? hostIds[product - 1] : 0; }
+int ProductTables::deviceIdOf (int product) { return isHostCode (product) ? deviceIds[product - 1] : 0; }
+
+int ProductTables::idByteOfCode (int code)
+{
+    return isHostCode (code) ? hostIdOf (code) : (isDeviceCode (code) ? deviceIdOf (code - numProducts) : 0);
+}
+
+int ProductTables::codeOfIdByte (int id)
+{
+    for (int product = 1; product <= numProducts; ++product)
+    {
+        if (hostIdOf (product) == id)   return product;
+        if (deviceIdOf (product) == id) return product + numProducts;
+    }
+
+    return 0;
+}
+
+bool ProductTables::isDeviceCoreId (int id)
+{
+    return isDeviceCode (codeOfIdByte (id));
+}
+
+juce::String ProductTables::modelNameOfId (int id)
+{
+    const int code = codeOfIdByte (id);
+
+    if (isHostCode (code))   return modelNames[code - 1];
+    if (isDeviceCode (code)) return modelPortNames[code - 1 - numProducts];
+    return {};
+}
+
+juce::String ProductTables::modelPortName (int product)
+{
+    return isHostCode (product) ? juce::String (modelPortNames[product - 1]) : juce::String();
+}
+
+//==============================================================================
 int MidiController::getProductIdByte() const
 {
-    if (isHostCode (productCode))   return hostIds[productCode - 1];
-    if (isDeviceCode (productCode)) return deviceIds[productCode - 7];
-    return 0;
+    return ProductTables::idByteOfCode (productCode);
 }
 
 int MidiController::getDeviceCoreId() const
 {
-    return isHostCode (productCode) ? deviceIds[productCode - 1] : 255;
+    return isHostCode (productCode) ? ProductTables::deviceIdOf (productCode) : 255;
 }
 
 void MidiController::setProductCode (int code)
