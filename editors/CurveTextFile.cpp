@@ -1,6 +1,10 @@
 #include "editors/CurveTextFile.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <string>
 
 namespace
 {
@@ -18,12 +22,59 @@ namespace
     class CurveLineReader
     {
     public:
-        bool needsMore() const noexcept   { return error.isEmpty() && count < numCurveValues; }
+        bool needsMore() const noexcept   { return ! stopped; }
 
         void feed (const char* data, size_t size)
         {
-            for (size_t i = 0; i < size && needsMore(); ++i)
-                take (data[i]);
+            const auto* p = data;
+            const auto* end = data + size;
+
+            while (p < end && ! stopped)
+            {
+                if (state == State::settled)
+                {
+                    // Once a line's value is settled, the rest of the line does not matter.
+                    const auto* lineFeed = static_cast<const char*> (std::memchr (p, '\n', (size_t) (end - p)));
+
+                    if (lineFeed == nullptr)
+                        return;
+
+                    p = lineFeed + 1;
+                    startLine();
+                    continue;
+                }
+
+                const auto c = *p++;
+
+                if (c == '\n')
+                {
+                    settleValue();
+                    startLine();
+                    continue;
+                }
+
+                lineHasText = true;
+
+                if (c >= '0' && c <= '9')
+                {
+                    // Past the int range the magnitude stays just beyond it: the value shows as the nearest int.
+                    magnitude = std::min (magnitude * 10 + (c - '0'), beyondIntRange);
+                    hasNumber = true;
+                    state = State::inDigits;
+                }
+                else if (state == State::leadingSpace && (c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'))
+                {
+                }
+                else if (state == State::leadingSpace && (c == '-' || c == '+'))
+                {
+                    negative = c == '-';
+                    state = State::afterSign;
+                }
+                else
+                {
+                    settleValue();
+                }
+            }
         }
 
         /** The end of the text: a last line without a line feed counts as well. */
@@ -33,8 +84,7 @@ namespace
                 settleValue();
 
             if (error.isEmpty() && count < numCurveValues)
-                error = juce::String ("Error while parsing curve file: only ") + juce::String (count)
-                          + " values (" + juce::String (numCurveValues) + " expected)";
+                error = formatted ("Error while parsing curve file: only %d values (128 expected)", count);
 
             if (error.isEmpty())
                 target = values;
@@ -48,73 +98,13 @@ namespace
         CurveValues values {};
         int count = 0;
         juce::String error;
+        bool stopped = false;      // an error, or all values read
 
         State state = State::leadingSpace;
         bool lineHasText = false, hasNumber = false, negative = false;
         juce::int64 magnitude = 0;
 
-        static bool isDigit (char c) noexcept   { return c >= '0' && c <= '9'; }
-
-        static bool isSpace (char c) noexcept
-        {
-            return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-        }
-
-        void take (char c)
-        {
-            if (c == '\n')
-            {
-                if (state != State::settled)
-                    settleValue();
-
-                startLine();
-                return;
-            }
-
-            lineHasText = true;
-
-            switch (state)
-            {
-                case State::leadingSpace:
-                    if (isSpace (c))
-                        break;
-
-                    if (c == '-' || c == '+')
-                    {
-                        negative = c == '-';
-                        state = State::afterSign;
-                    }
-                    else if (isDigit (c))
-                    {
-                        addDigit (c);
-                    }
-                    else
-                    {
-                        settleValue();
-                    }
-                    break;
-
-                case State::afterSign:
-                case State::inDigits:
-                    if (isDigit (c))
-                        addDigit (c);
-                    else
-                        settleValue();
-                    break;
-
-                case State::settled:
-                    break;
-            }
-        }
-
-        void addDigit (char c)
-        {
-            // Past the int range the magnitude stays just beyond it: the value shows as the nearest int.
-            constexpr auto limit = (juce::int64) std::numeric_limits<int>::max() + 1;
-            magnitude = juce::jmin (magnitude * 10 + (c - '0'), limit);
-            hasNumber = true;
-            state = State::inDigits;
-        }
+        static constexpr auto beyondIntRange = (juce::int64) std::numeric_limits<int>::max() + 1;
 
         void settleValue()
         {
@@ -127,12 +117,22 @@ namespace
 
             if (value > 127 || value < 0)
             {
-                error = juce::String ("Error while parsing curve file: Value at line ") + juce::String (line)
-                          + " is " + juce::String (value) + (value > 127 ? " (> 127)" : " (< 0)");
+                error = value > 127 ? formatted ("Error while parsing curve file: Value at line %d is %d (> 127)", line, value)
+                                    : formatted ("Error while parsing curve file: Value at line %d is %d (< 0)", line, value);
+                stopped = true;
                 return;
             }
 
             values[(size_t) count++] = (juce::uint8) value;
+            stopped = count == numCurveValues;
+        }
+
+        template <typename... Ints>
+        static juce::String formatted (const char* format, Ints... values)
+        {
+            char text[128];
+            std::snprintf (text, sizeof (text), format, values...);
+            return juce::String (text);
         }
 
         void startLine()
@@ -171,13 +171,13 @@ juce::String CurveTextFile::read (juce::InputStream& stream, CurveValues& values
 
 juce::String CurveTextFile::format (const Points& points)
 {
-    juce::String text;
-    text.preallocateBytes ((size_t) (5 * numCurveValues));
+    std::string text;
+    text.reserve ((size_t) (5 * numCurveValues));
 
     for (auto point : points)
-        text << (127 - (int) point) << '\n';
+        text.append (std::to_string (127 - (int) point)).push_back ('\n');
 
-    return text;
+    return juce::String (text);
 }
 
 CurveTextFile::LoadResult CurveTextFile::load (const juce::URL& location)

@@ -1,7 +1,6 @@
 // Feeds arbitrary text to the curve text file reader, whole and as a stream that
 // hands it over a few bytes at a time. A refused text changes nothing and names
-// its fault; an accepted one holds values 0..127 and reads back the same after
-// it is written out again.
+// its fault, an accepted one holds values 0..127, and both ways give the same.
 
 #include "editors/CurveTextFile.h"
 
@@ -59,25 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     }
     else
     {
-        CurveTextFile::Points points;
-
-        for (size_t j = 0; j < values.size(); ++j)
-        {
-            if (values[j] > 127)
+        for (auto value : values)
+            if (value > 127)
                 std::abort();
-
-            points[j] = (juce::uint8) (127 - values[j]);
-        }
-
-        const auto written = CurveTextFile::format (points);
-        auto readBack = sentinel();
-
-        if (CurveTextFile::parse (written.toRawUTF8(), written.getNumBytesAsUTF8(), readBack).isNotEmpty() || readBack != values)
-            std::abort();
     }
 
     // Read in pieces, the same text gives the same answer.
-    TrickleStream stream (data, size, size > 0 ? 1 + data[0] % 7 : 1);
+    TrickleStream stream (data, size, size > 0 ? 1 + data[0] % 16 : 1);
     auto streamed = sentinel();
 
     if (CurveTextFile::read (stream, streamed) != error || streamed != values)
