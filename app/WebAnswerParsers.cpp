@@ -5,9 +5,49 @@
 #include <cstdio>
 #include <cstdlib>
 
+int WebAnswerParsers::getNestingDepth (const juce::String& text)
+{
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+
+    for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+    {
+        const auto c = *p;
+
+        if (inString)
+        {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        }
+        else if (c == '"')
+        {
+            inString = true;
+        }
+        else if (c == '[' || c == '{')
+        {
+            deepest = juce::jmax (deepest, ++depth);
+        }
+        else if ((c == ']' || c == '}') && depth > 0)
+        {
+            --depth;
+        }
+    }
+
+    return deepest;
+}
+
 static juce::var parseJson (const juce::String& text)
 {
     juce::var root;
+
+    // The framework's reader recurses once per level: a deeply nested answer would exhaust
+    // the worker's stack. Neither answer needs more than a few levels.
+    if (WebAnswerParsers::getNestingDepth (text) > WebAnswerParsers::maxNestingDepth)
+        return {};
 
     if (juce::JSON::parse (text, root).failed())
         return {};
@@ -58,7 +98,7 @@ juce::StringArray WebAnswerParsers::getNonEmptyLines (const juce::var& value)
     return lines;
 }
 
-AppVersionInfo WebAnswerParsers::parseVersionList (const juce::String& answer)
+AppVersionInfo WebAnswerParsers::parseVersionList (const juce::String& answer, const juce::String& wantedPlatform)
 {
     AppVersionInfo result;
     const auto root = parseJson (answer);
@@ -87,7 +127,7 @@ AppVersionInfo WebAnswerParsers::parseVersionList (const juce::String& answer)
             {
                 auto platform = valueToText (object->getProperty ("platform"));
 
-                if (platform != "windows")
+                if (platform != wantedPlatform)
                     continue;
 
                 result.platform = platform;
