@@ -29,6 +29,8 @@ public:
         void closeButtonPressed() override;
 
     private:
+        bool closing = false;
+
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
     };
 

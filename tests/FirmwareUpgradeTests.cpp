@@ -208,36 +208,69 @@ TEST_F (UpgraderTab, EnablementFollowsManualModeImageAndBetaFlags)
     }
 }
 
-TEST_F (UpgraderTab, ManualToggleLooksAtTheImageOnly)
+TEST_F (UpgraderTab, ManualToggleShowsOnlyWhatTheModeAllows)
+{
+    struct ToggleCase
+    {
+        int mode;
+        bool programming;   ///< an image is being programmed
+        int clicks;         ///< on the unchecked box
+        bool imageLoaded;
+        bool loadEnabled, startEnabled;
+    };
+
+    const ToggleCase cases[] = {
+        { editorIdle,   false, 1, false, true,  false },
+        { editorIdle,   false, 1, true,  true,  true  },
+        { editorIdle,   false, 2, true,  false, false },
+        { editorIdle,   false, 3, true,  true,  true  },
+        { editorBusy,   false, 1, true,  true,  true  },
+        { editorLocked, false, 1, false, false, false },
+        { editorLocked, false, 1, true,  false, false },
+        { editorLocked, false, 3, true,  false, false },
+        { editorIdle,   true,  3, true,  false, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String::formatted ("mode %d, programming %d, %d clicks, image %d",
+                                               c.mode, c.programming, c.clicks, c.imageLoaded).toStdString());
+        Upgrader tab (nullptr);
+        device().firmwareImageSize = c.imageLoaded ? 256 : 0;
+        device().programmingRuns = c.programming;
+        tab.updateEnablement (c.mode);
+        ASSERT_FALSE (tab.manualUpdateToggle->getToggleState());
+
+        for (int i = 0; i < c.clicks; ++i)
+        {
+            tab.manualUpdateToggle->triggerClick();
+            pump (10);
+        }
+
+        EXPECT_EQ (tab.manualUpdateToggle->getToggleState(), c.clicks % 2 == 1);
+        EXPECT_EQ (tab.loadFirmwareButton->isEnabled(), c.loadEnabled);
+        EXPECT_EQ (tab.startUpgradeButton->isEnabled(), c.startEnabled);
+        device().programmingRuns = false;
+    }
+}
+
+TEST_F (UpgraderTab, BuiltLockedWithOnlyTheToggleToClick)
 {
     Upgrader tab (nullptr);
 
-    // Built locked: nothing can be clicked but the toggle.
     EXPECT_FALSE (tab.loadFirmwareButton->isEnabled());
     EXPECT_FALSE (tab.startUpgradeButton->isEnabled());
     EXPECT_FALSE (tab.restoreFirmwareButton->isEnabled());
     EXPECT_EQ (tab.restoreFirmwareButton->getButtonText(), plainRestoreText);
     EXPECT_FALSE (tab.manualUpdateToggle->getToggleState());
+    EXPECT_TRUE (tab.manualUpdateToggle->isEnabled());
 
-    auto click = [&tab]
-    {
-        tab.manualUpdateToggle->triggerClick();
-        pump (10);
-    };
-
-    click();
-    EXPECT_TRUE (tab.manualUpdateToggle->getToggleState());
-    EXPECT_TRUE (tab.loadFirmwareButton->isEnabled()) << "the editor mode is not looked at";
-    EXPECT_FALSE (tab.startUpgradeButton->isEnabled()) << "no image loaded";
-
+    // Until a product answers, checking the box enables nothing.
     device().firmwareImageSize = 256;
-    click();
+    tab.manualUpdateToggle->triggerClick();
+    pump (10);
     EXPECT_FALSE (tab.loadFirmwareButton->isEnabled());
     EXPECT_FALSE (tab.startUpgradeButton->isEnabled());
-
-    click();
-    EXPECT_TRUE (tab.loadFirmwareButton->isEnabled());
-    EXPECT_TRUE (tab.startUpgradeButton->isEnabled());
 }
 
 //==============================================================================
@@ -272,7 +305,9 @@ TEST_P (UpgraderTabMismatchBox, AnswerDecidesAboutTheImage)
 
     EXPECT_EQ (device().firmwareImageSize, c.keepsImage ? 600u : 0u);
     EXPECT_EQ (tab.startUpgradeButton->isEnabled(), c.keepsImage);
-    EXPECT_EQ (device().firmwareImageAcceptedAnyway, c.keepsImage);
+    EXPECT_EQ (device().firmwareImageAcceptance.isGivenFor (38, device().serialText), c.keepsImage)
+        << "accepted for the Jorvek's host core only";
+    EXPECT_FALSE (device().firmwareImageAcceptance.isGivenFor (42, device().serialText));
     EXPECT_EQ (ui.statusTexts.contains ("Firmware file loaded with warning"), c.keepsImage);
     EXPECT_TRUE (ui.alerts.empty()) << "a mismatch shows only its box";
 }
