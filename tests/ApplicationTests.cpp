@@ -248,6 +248,22 @@ TEST_F (ApplicationQuitConnected, CloseButtonSendsOneCloseConnectionThenQuitsHal
     EXPECT_TRUE (requests[0].startsWith ("F0 00 4B 1D 0F 26 00 07")) << requests[0];
 }
 
+TEST_F (ApplicationQuitConnected, SecondPressWhileClosingDoesNothing)
+{
+    const auto start = juce::Time::getMillisecondCounter();
+    window->closeButtonPressed();
+    pump (200);
+    window->closeButtonPressed();
+
+    ASSERT_TRUE (pumpUntil ([] { return quitRequested(); }, 3000));
+    EXPECT_LE ((int) (juce::Time::getMillisecondCounter() - start), 1500);
+    pump (700);
+
+    const auto requests = receivedRequests();
+    ASSERT_EQ (requests.size(), 1) << requests.joinIntoString ("\n");
+    EXPECT_TRUE (requests[0].startsWith ("F0 00 4B 1D 0F 26 00 07")) << requests[0];
+}
+
 TEST_F (ApplicationQuitConnected, SystemQuitRequestQuitsAtOnceWithoutClosingTheConnection)
 {
     // The application object as the framework's start-up makes it (which marks the process as an application).
