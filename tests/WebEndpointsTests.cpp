@@ -237,7 +237,7 @@ static juce::String nestedArrays (int levels)
     return juce::String::repeatedString ("[", levels) + juce::String::repeatedString ("]", levels);
 }
 
-TEST (WebAnswerParsers, DeepNestingIsNoAnswerAndNeverExhaustsTheStack)
+TEST (WebAnswerParsers, DeepNestingOrHugeNumbersAreNoAnswer)
 {
     struct Case { const char* name; juce::String text; int depth; bool valid; };
 
@@ -249,6 +249,14 @@ TEST (WebAnswerParsers, DeepNestingIsNoAnswerAndNeverExhaustsTheStack)
         { "answer with 32 levels",     bothAnswersWith (nestedArrays (31)),                32,     true },
         { "brackets in strings",       bothAnswersWith ("\"" + juce::String::repeatedString ("[{", 5000) + "\\\"]\""), 3, true },
         { "plain answer",              bothAnswersWith ("0"),                              3,      true },
+        // Numbers whose digits overflow the framework's 64-bit gathering are refused as well.
+        { "number of 19 digits",       bothAnswersWith ("4444444444444444444"),            3,      false },
+        { "number of 18 digits",       bothAnswersWith ("-444444444444444444.5e3"),        3,      true },
+        { "long digits in a string",   bothAnswersWith ("\"" + juce::String::repeatedString ("9", 400) + "\""), 3, true },
+        // A '-' that no digit follows would make the framework's reader take the text's end for one.
+        { "minus at the end",          "[1,-",                                             1,      false },
+        { "minus before a letter",     bothAnswersWith ("[- x]"),                          3,      false },
+        { "minus, blanks and a digit", bothAnswersWith ("[- 2, \"-\"]"),                  3,      true },
     };
 
     for (auto& c : cases)
