@@ -13,7 +13,7 @@ struct AppVersionInfo
     juce::String date;           ///< release date text
     juce::String url;            ///< address of the installer
     juce::String app;            ///< the application key of the entry ("pellion")
-    juce::String platform;       ///< the platform of the entry ("windows")
+    juce::String platform;       ///< the platform of the entry (that of the running tool, "windows" or "linux")
     juce::StringArray changelog; ///< change-log lines, none empty
     bool valid = false;          ///< the version list gave a usable entry
 };

@@ -1,4 +1,5 @@
 #include "app/DeviceReport.h"
+#include "app/WebEndpoints.h"
 #include "device/MidiController.h"
 
 juce::String DeviceReport::toHex (juce::uint32 value)
@@ -69,7 +70,7 @@ juce::var DeviceReport::buildReport (const Snapshot& snapshot, juce::Array<juce:
     report->setProperty ("Serial", snapshot.serialText);
     report->setProperty ("Product", snapshot.productName);
     report->setProperty ("Devices", devices);
-    report->setProperty ("Platform", "Windows");
+    report->setProperty ("Platform", WebEndpoints::platformName);
     return juce::var (report.release());
 }
 

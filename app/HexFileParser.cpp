@@ -280,7 +280,7 @@ void HexFileParser::resetImage()
 {
     device->firmwareImageSize = 0;
     device->firmwareImageProductId = noProductId;
-    device->firmwareImageAcceptedAnyway = false;
+    device->firmwareImageAcceptance = {};
     std::fill (std::begin (device->firmwareImage), std::end (device->firmwareImage), (juce::uint8) 0xFF);
     baseAddress = -1;
     writeOffset = 0;
@@ -572,17 +572,19 @@ void HexFileParser::openMismatchBox()
     juce::Component::SafePointer<juce::Component> firmwareTab (dynamic_cast<Upgrader*> (owner));
     auto status = postStatus;
     auto enable = enableStartUpgrade;
+    const MidiController::ImageAcceptance acceptance { device->getProductIdByte(), device->serialText };
 
     if (showMismatchBox == nullptr)
         return;
 
-    showMismatchBox ([firmwareTab, status, enable] (int result)
+    showMismatchBox ([firmwareTab, status, enable, acceptance] (int result)
     {
         if (result == 1)
         {
-            // Programming checks the image against the core it meets; this answer lets it through.
+            // The upgrade checks the image against the core it meets: this answer lets it through
+            // for the core and the product that were connected when the image was loaded.
             if (auto* d = MidiController::getInstance())
-                d->firmwareImageAcceptedAnyway = true;
+                d->firmwareImageAcceptance = acceptance;
 
             if (status != nullptr)
                 status ("Firmware file loaded with warning");

@@ -16,7 +16,9 @@ juce::String InstallerDownload::getSafeFileName (const juce::String& url)
     const auto base = stripQueryAndFragment (url);
     const auto name = base.fromLastOccurrenceOf ("/", false, false);
 
-    if (name.isEmpty() || name == "." || name == ".." || name.containsAnyOf ("/\\:"))
+    // A leading '.' would make a hidden file, or replace one such as ".profile" where the
+    // desktop folder is the home folder.
+    if (name.isEmpty() || name.startsWithChar ('.') || name.containsAnyOf ("/\\:"))
         return {};
 
     for (auto p = name.getCharPointer(); ! p.isEmpty(); ++p)
@@ -25,7 +27,7 @@ juce::String InstallerDownload::getSafeFileName (const juce::String& url)
 
     const auto legal = juce::File::createLegalFileName (name).trim();
 
-    if (legal.isEmpty() || legal == "." || legal == "..")
+    if (legal.isEmpty() || legal.startsWithChar ('.'))
         return {};
 
     return legal;
@@ -39,11 +41,14 @@ bool InstallerDownload::isReplaceable (const juce::File& file)
     return ! file.exists() || (file.existsAsFile() && ! file.isDirectory());
 }
 
-juce::File InstallerDownload::chooseTarget (const juce::String& url, const juce::File& desktopFolder)
+juce::File InstallerDownload::chooseTarget (const juce::String& url, const juce::File& desktopFolder,
+                                            const juce::File& homeFolder)
 {
     const auto name = getSafeFileName (url);
 
-    if (name.isEmpty() || desktopFolder == juce::File() || ! desktopFolder.isDirectory())
+    // Where there is no desktop folder of its own, the platform names the home folder: a
+    // download there could replace the user's own files, so it is refused.
+    if (name.isEmpty() || desktopFolder == juce::File() || ! desktopFolder.isDirectory() || desktopFolder == homeFolder)
         return {};
 
     auto file = desktopFolder.getChildFile (name);
@@ -64,7 +69,8 @@ InstallerDownload::InstallerDownload (const juce::String& url)
         return;
     }
 
-    target = chooseTarget (url, juce::File::getSpecialLocation (juce::File::userDesktopDirectory));
+    target = chooseTarget (url, juce::File::getSpecialLocation (juce::File::userDesktopDirectory),
+                           juce::File::getSpecialLocation (juce::File::userHomeDirectory));
 
     if (target == juce::File())
     {

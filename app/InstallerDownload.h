@@ -7,13 +7,13 @@
 
     The file name is the last path segment of the url without query or
     fragment (the request keeps both). As it comes from the server it is
-    untrusted: an empty name, ".", "..", or one with '/', '\\', ':' or a
-    control character is refused, the name passes through
+    untrusted: an empty name, one that begins with '.', or one with '/', '\\',
+    ':' or a control character is refused, the name passes through
     juce::File::createLegalFileName, the target must lie directly in the desktop
-    folder, and only a regular file is ever replaced (never a directory or a
-    link). The body goes to a hidden temporary file beside the target, which
-    replaces the target only when the whole answer arrived with a status of
-    200-299; otherwise it is deleted.
+    folder (which must not be the home folder), and only a regular file is ever
+    replaced (never a directory or a link). The body goes to a hidden temporary
+    file beside the target, which replaces the target only when the whole answer
+    arrived with a status of 200-299; otherwise it is deleted.
 
     The caller polls with a timer (every 500 ms): poll() writes "downloading...\n"
     to the standard output while the download runs; pollOnMessageThread() runs
@@ -65,8 +65,10 @@ public:
     /** The installer's file name for a url: empty when the url yields no acceptable name. */
     static juce::String getSafeFileName (const juce::String& url);
 
-    /** The target file in the desktop folder; a non-existent File() when the download must be refused. */
-    static juce::File chooseTarget (const juce::String& url, const juce::File& desktopFolder);
+    /** The target file in the desktop folder; a non-existent File() when the download must be
+        refused, which it is too when the desktop folder is the home folder. */
+    static juce::File chooseTarget (const juce::String& url, const juce::File& desktopFolder,
+                                    const juce::File& homeFolder);
 
     /** True when nothing is at the place, or a regular file that may be replaced. */
     static bool isReplaceable (const juce::File& file);

@@ -458,8 +458,15 @@ void MainComponent::onDeviceDisconnected()
     if (device == nullptr)
         return;
 
+    // A product lost while programming paused between two steps ends the upgrade.
+    if (device->isProgrammingFirmware())
+        reportUpgradeResult (SYSX_REPLY_TIMEOUT);
+
     device->waitingForReply = 0;
     device->stopTimer();
+
+    // An image accepted for the lost product is not accepted for whatever comes next.
+    device->firmwareImageAcceptance = {};
 
     connectionState = 0;
     setInfoText ("Information: No device connected");
@@ -665,6 +672,11 @@ void MainComponent::handleMessage (const juce::Message& message)
     if (callBack == nullptr)
         return;
 
+    // Nothing a firmware worker brings may touch the image, the core or the status line while
+    // an image is being programmed.
+    if (isFirmwareMessage (callBack->type) && programmingRuns())
+        return;
+
     switch (callBack->type)
     {
         case firmwareOffer:
@@ -802,11 +814,22 @@ void MainComponent::startFileDownload (int productCode, const juce::String& addr
     fileDownloadThread->startThread();
 }
 
+bool MainComponent::programmingRuns() const
+{
+    auto* device = MidiController::getInstance();
+    return device != nullptr && device->isProgrammingFirmware();
+}
+
+bool MainComponent::isFirmwareMessage (int type)
+{
+    return type == firmwareOffer || type == firmwareFile || type == firmwareFileFailed;
+}
+
 void MainComponent::showFirmwareUpdateDialog (FirmwareVersionInfo info)
 {
     auto* device = MidiController::getInstance();
 
-    if (device == nullptr)
+    if (device == nullptr || programmingRuns())
         return;
 
     const auto decision = FirmwareUpdateOffer::decide (info, FirmwareUpdateOffer::DeviceState::fromDevice (*device, restoreRequested));
@@ -841,7 +864,8 @@ void MainComponent::showFirmwareUpdateDialog (FirmwareVersionInfo info)
         auto* main = safeThis.getComponent();
         auto* current = MidiController::getInstance();
 
-        if (main == nullptr || current == nullptr)
+        // An answer given while an image is being programmed neither downloads nor switches cores.
+        if (main == nullptr || current == nullptr || main->programmingRuns())
             return;
 
         if (result == 0)
@@ -875,7 +899,8 @@ void MainComponent::startFirmwareUpgrade()
     auto* device = MidiController::getInstance();
     auto* settings = getSettings();
 
-    if (device == nullptr || settings == nullptr)
+    // One upgrade at a time: nothing restarts or replaces the programming that runs.
+    if (device == nullptr || settings == nullptr || device->isProgrammingFirmware())
         return;
 
     auto refuse = [this] (const juce::String& text)
@@ -906,8 +931,24 @@ void MainComponent::startFirmwareUpgrade()
     if (device->firmwareImageSize == 0)
         return refuse ("Please select a firmware");
 
+    // An image of another core is refused before anything is restarted or erased.
+    if (! device->imageFitsConnectedCore())
+    {
+        upgradeRequested = false;
+        refuse ("The firmware does not match the connected product");
+
+        if (auto* upgrader = getUpgrader())
+            upgrader->updateEnablement (editorIdle);
+
+        return;
+    }
+
     if (device->openInput (device->inputIdentifier) != 1 || device->openOutput (device->outputIdentifier) != 1)
         return;
+
+    // A catalogue or firmware download still under way would only answer into the upgrade.
+    if (fileDownloadThread != nullptr)
+        fileDownloadThread->signalThreadShouldExit();
 
     if (device->deviceMode != 0)
     {
@@ -928,16 +969,6 @@ void MainComponent::startFirmwareUpgrade()
 
             restartDeviceSearch();
         }
-    }
-    else if (device->firmwareImageProductId != device->getProductIdByte() && ! device->firmwareImageAcceptedAnyway)
-    {
-        // The bootloader that answered is not the core the image was loaded for: nothing is erased.
-        refuse ("The firmware does not match the connected product");
-
-        if (auto* upgrader = getUpgrader())
-            upgrader->updateEnablement (editorIdle);
-
-        return;
     }
     else
     {
@@ -968,8 +999,8 @@ void MainComponent::reportUpgradeResult (int code)
     if (device != nullptr)
     {
         // The upgrade is over: a reply timeout still armed for a refused step would later
-        // replace this result with a timeout.
-        device->upgradeStep = 0;
+        // replace this result with a timeout, and a pending step must not go out.
+        device->endFirmwareProgramming();
         device->waitingForReply = 0;
         device->stopTimer();
 

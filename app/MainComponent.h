@@ -93,6 +93,10 @@ public:
     void reportUpgradeResult (int code) override;
     bool isUpgradeRequested() override { return upgradeRequested; }
     void setUpgradeRequested (bool requested) override { upgradeRequested = requested; }
+    /** True from the start of programming an image until its result is reported. */
+    bool programmingRuns() const;
+    /** The worker messages that bring a catalogue entry or a firmware file. */
+    static bool isFirmwareMessage (int type);
 
     /** Shows an asynchronous framework box; a two-button box answers 1 for its first button and
         0 for its second. Tests replace it to read and answer the box. */

@@ -73,7 +73,7 @@ void Upgrader::buttonClicked (juce::Button* button)
     }
     else if (button == startUpgradeButton.get())
     {
-        if (auto* main = getMainComponent())
+        if (auto* main = getMainComponent(); main != nullptr && ! programmingRuns())
         {
             main->upgradeRequested = true;
             main->startFirmwareUpgrade();
@@ -81,10 +81,8 @@ void Upgrader::buttonClicked (juce::Button* button)
     }
     else if (button == manualUpdateToggle.get())
     {
-        const bool checked = manualUpdateToggle->getToggleState();
-        auto* device = MidiController::getInstance();
-        loadFirmwareButton->setEnabled (checked);
-        startUpgradeButton->setEnabled (checked && device != nullptr && device->firmwareImageSize > 0);
+        // The box only shows or hides what the editor mode allows.
+        updateUpgradeButtons (editorMode);
     }
     else if (button == restoreFirmwareButton.get())
     {
@@ -94,11 +92,20 @@ void Upgrader::buttonClicked (juce::Button* button)
 
 void Upgrader::updateUpgradeButtons (int mode)
 {
+    editorMode = mode;
+
     auto* device = MidiController::getInstance();
     const bool manual = manualUpdateToggle->getToggleState();
+    const bool locked = mode == editorLocked || programmingRuns();
 
-    loadFirmwareButton->setEnabled (manual && mode != editorLocked);
-    startUpgradeButton->setEnabled (manual && mode != editorLocked && device != nullptr && device->firmwareImageSize > 0);
+    loadFirmwareButton->setEnabled (manual && ! locked);
+    startUpgradeButton->setEnabled (manual && ! locked && device != nullptr && device->firmwareImageSize > 0);
+}
+
+bool Upgrader::programmingRuns()
+{
+    auto* device = MidiController::getInstance();
+    return device != nullptr && device->isProgrammingFirmware();
 }
 
 void Upgrader::updateEnablement (int mode)
@@ -142,7 +149,8 @@ void Upgrader::chooseFirmwareFile()
 
 void Upgrader::loadFirmwareFile (const juce::String& urlText)
 {
-    if (urlText.isEmpty())
+    // A chooser that closes while an image is being programmed replaces nothing.
+    if (urlText.isEmpty() || programmingRuns())
         return;
 
     auto* device = MidiController::getInstance();
@@ -170,6 +178,9 @@ void Upgrader::loadFirmwareFile (const juce::String& urlText)
 
 void Upgrader::loadFirmwareText (const juce::String& hexText)
 {
+    if (programmingRuns())
+        return;
+
     auto* device = MidiController::getInstance();
     HexFileParser parser;
     parser.owner = this;
@@ -200,7 +211,7 @@ void Upgrader::restoreOfficialFirmware()
     auto* main = getMainComponent();
     auto* device = MidiController::getInstance();
 
-    if (main == nullptr || device == nullptr)
+    if (main == nullptr || device == nullptr || programmingRuns())
         return;
 
     main->restoreRequested = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "device/DeviceTypes.h"
 
 class MainComponent;
 
@@ -18,6 +19,8 @@ public:
 
     /** The restore button for a known product in idle mode, then the upgrade buttons. */
     void updateEnablement (int mode);
+    /** With "Manual update" checked, the two upgrade buttons unless the mode is locked or an
+        image is being programmed; the mode is kept for the box's own clicks. */
     void updateUpgradeButtons (int mode);
     void updateRestoreButton (bool enable);
 
@@ -38,6 +41,11 @@ public:
 
 private:
     MainComponent* getMainComponent() const;
+    /** While an image is being programmed nothing here may replace it or start another upgrade. */
+    static bool programmingRuns();
+
+    /** The editor mode last applied; the constructor locks the tab. */
+    int editorMode = editorLocked;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Upgrader)
 };

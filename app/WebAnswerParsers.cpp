@@ -5,9 +5,90 @@
 #include <cstdio>
 #include <cstdlib>
 
-static juce::var parseJson (const juce::String& text)
+namespace
 {
+    /** What the framework's JSON reader would meet in a text, read without recursion. */
+    struct JsonShape
+    {
+        int depth = 0;               ///< deepest nesting of arrays and objects
+        int longestDigitRun = 0;     ///< outside strings
+        bool bareMinus = false;      ///< a '-' outside strings that no digit follows
+    };
+
+    JsonShape measureJson (const juce::String& text)
+    {
+        JsonShape shape;
+        int depth = 0, run = 0;
+        bool inString = false, escaped = false, afterMinus = false;
+
+        for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+        {
+            const auto c = *p;
+
+            if (inString)
+            {
+                if (escaped)
+                    escaped = false;
+                else if (c == '\\')
+                    escaped = true;
+                else if (c == '"')
+                    inString = false;
+
+                continue;
+            }
+
+            if (afterMinus && ! juce::CharacterFunctions::isWhitespace (c))
+            {
+                shape.bareMinus = shape.bareMinus || ! (c >= '0' && c <= '9');
+                afterMinus = false;
+            }
+
+            if (c >= '0' && c <= '9')
+            {
+                shape.longestDigitRun = juce::jmax (shape.longestDigitRun, ++run);
+                continue;
+            }
+
+            run = 0;
+
+            if (c == '"')
+                inString = true;
+            else if (c == '-')
+                afterMinus = true;
+            else if (c == '[' || c == '{')
+                shape.depth = juce::jmax (shape.depth, ++depth);
+            else if ((c == ']' || c == '}') && depth > 0)
+                --depth;
+        }
+
+        shape.bareMinus = shape.bareMinus || afterMinus;
+        return shape;
+    }
+}
+
+int WebAnswerParsers::getNestingDepth (const juce::String& text)
+{
+    return measureJson (text).depth;
+}
+
+bool WebAnswerParsers::isSafeToParse (const juce::String& text)
+{
+    // The framework's reader recurses once per level, so a deeply nested answer would exhaust
+    // the worker's stack; it gathers a number's digits in a 64-bit integer, which more than 18
+    // digits overflow; and after a '-' it takes the next character for a digit, even the end
+    // of the text. Neither answer needs any of these.
+    const auto shape = measureJson (text);
+    return shape.depth <= maxNestingDepth && shape.longestDigitRun <= maxNumberDigits && ! shape.bareMinus;
+}
+
+static juce::var parseJson (const juce::String& answer)
+{
+    // The text ends at its first null character, as for every reader of it.
+    const juce::String text (answer.getCharPointer());
     juce::var root;
+
+    if (! WebAnswerParsers::isSafeToParse (text))
+        return {};
 
     if (juce::JSON::parse (text, root).failed())
         return {};
@@ -58,7 +139,7 @@ juce::StringArray WebAnswerParsers::getNonEmptyLines (const juce::var& value)
     return lines;
 }
 
-AppVersionInfo WebAnswerParsers::parseVersionList (const juce::String& answer)
+AppVersionInfo WebAnswerParsers::parseVersionList (const juce::String& answer, const juce::String& wantedPlatform)
 {
     AppVersionInfo result;
     const auto root = parseJson (answer);
@@ -87,7 +168,7 @@ AppVersionInfo WebAnswerParsers::parseVersionList (const juce::String& answer)
             {
                 auto platform = valueToText (object->getProperty ("platform"));
 
-                if (platform != "windows")
+                if (platform != wantedPlatform)
                     continue;
 
                 result.platform = platform;

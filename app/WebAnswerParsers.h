@@ -2,6 +2,7 @@
 
 #include "app/AppVersionInfo.h"
 #include "app/FirmwareVersionInfo.h"
+#include "app/WebEndpoints.h"
 
 /** Readers of the update server's version list and of the firmware catalogue.
 
@@ -12,14 +13,16 @@
 */
 struct WebAnswerParsers
 {
-    /** The newest entry of the version list for the application "pellion" on "windows".
+    /** The newest entry of the version list for the application "pellion" on a platform
+        (by default the one the tool runs on, so an installer for another platform is never offered).
 
         Entries are read in order into one record: an entry whose "app" or
         "platform" differs, or whose version is below the best so far, is
         skipped from that key on; a later entry of an equal version wins.
         The record is valid when its date, app, platform and version are all set.
     */
-    static AppVersionInfo parseVersionList (const juce::String& answer);
+    static AppVersionInfo parseVersionList (const juce::String& answer,
+                                            const juce::String& platform = WebEndpoints::platformKey);
 
     /** The catalogue entry of a product id; the last entry that passes supplies the version.
 
@@ -34,6 +37,20 @@ struct WebAnswerParsers
     /** A value as text: the framework's conversion, except that a floating-point
         number gives its shortest text that reads back as the same number ("8.7"). */
     static juce::String valueToText (const juce::var& value);
+
+    /** Answers nested deeper than this are not parsed at all, and so give no entries. */
+    static constexpr int maxNestingDepth = 32;
+    /** Nor are answers with a run of more digits than this outside their strings. */
+    static constexpr int maxNumberDigits = 18;
+
+    /** The deepest nesting of arrays and objects in a JSON text (brackets inside strings
+        don't count); read without recursion, so any text can be measured. */
+    static int getNestingDepth (const juce::String& text);
+
+    /** Whether the framework's JSON reader can read the text safely: not nested deeper than
+        maxNestingDepth, no number longer than maxNumberDigits digits, and a digit after every
+        '-' outside strings. An answer that is not counts as no answer. */
+    static bool isSafeToParse (const juce::String& text);
 
     /** The non-empty texts of an array value; none when the value is not an array. */
     static juce::StringArray getNonEmptyLines (const juce::var& value);

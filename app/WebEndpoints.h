@@ -23,7 +23,26 @@ struct WebEndpoints
     static constexpr const char* defaultCatalogueOrigin = "https://catalogue.pellion.invalid";
     static constexpr const char* defaultReportOrigin    = "https://report.pellion.invalid";
 
-    static constexpr const char* versionListPath       = "/api/apps/pellion/windows/versions";
+   #if JUCE_WINDOWS
+    static constexpr const char* platformKey  = "windows"; ///< the version list's platform, in its path and entries
+    static constexpr const char* platformName = "Windows"; ///< the platform as the device report names it
+   #elif JUCE_MAC
+    static constexpr const char* platformKey  = "macos";
+    static constexpr const char* platformName = "macOS";
+   #else
+    static constexpr const char* platformKey  = "linux";
+    static constexpr const char* platformName = "Linux";
+   #endif
+
+    /** The version list of this application for the platform the tool runs on. */
+    static constexpr const char* versionListPath =
+   #if JUCE_WINDOWS
+        "/api/apps/pellion/windows/versions";
+   #elif JUCE_MAC
+        "/api/apps/pellion/macos/versions";
+   #else
+        "/api/apps/pellion/linux/versions";
+   #endif
     static constexpr const char* firmwareCataloguePath = "/sv/sv_midi_firmware_v4.json";
     static constexpr const char* deviceReportPath      = "/custom/postPvDevice.php";
 

@@ -53,6 +53,11 @@ brisaHostAppApplication::MainWindow::MainWindow (const juce::String& name)
 
 void brisaHostAppApplication::MainWindow::closeButtonPressed()
 {
+    // The tool is already on its way out: a second press sends nothing and prompts nothing.
+    if (closing)
+        return;
+
+    closing = true;
     auto* device = MidiController::getInstance();
     juce::Component::SafePointer<MainComponent> main (dynamic_cast<MainComponent*> (getContentComponent()));
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "app/WindowEventPump.h"
 
 /** The application: one main window whose content is the main component. */
 class brisaHostAppApplication : public juce::JUCEApplication
@@ -29,6 +30,10 @@ public:
         void closeButtonPressed() override;
 
     private:
+        bool closing = false;
+        /** Keeps the window manager's requests from waiting unread. */
+        WindowEventPump eventPump { *this };
+
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
     };
 

@@ -3,14 +3,8 @@
 namespace
 {
     constexpr int wordsPerBlock = 64;
-
-    void waitOnMessageThread (int milliseconds)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
-
-        while (juce::Time::getMillisecondCounter() < end)
-            juce::Thread::sleep (5);
-    }
+    constexpr int pauseBeforeStartMs = 500;
+    constexpr int pauseBeforeEraseMs = 100;
 }
 
 bool MidiController::isProgrammingFirmware() const
@@ -18,7 +12,40 @@ bool MidiController::isProgrammingFirmware() const
     // The start request is out before the first acknowledgement moves the step on.
     const bool programmingRequestOut = waitingForReply != 0 && preparedRequest.getRawDataSize() > 6
                                         && (preparedRequest.getRawData()[6] & 0x0F) == SYSX_TYPE_ICSP;
-    return upgradeStep >= 1 || programmingRequestOut;
+    return programmingRuns || upgradeStep >= 1 || programmingRequestOut;
+}
+
+bool MidiController::imageFitsConnectedCore() const
+{
+    const int coreId = getProductIdByte();
+    return firmwareImageProductId == coreId || firmwareImageAcceptance.isGivenFor (coreId, serialText);
+}
+
+void MidiController::endFirmwareProgramming()
+{
+    programmingRuns = false;
+    upgradeStep = 0;
+    ++programmingWaitId;
+}
+
+void MidiController::sendProgrammingRequestAfter (int delayMs, juce::uint8 kind, float timeoutSeconds)
+{
+    // The message thread goes on meanwhile, so the status text posted before the pause is shown.
+    const auto step = upgradeStep;
+    const auto waitId = ++programmingWaitId;
+    juce::WeakReference<MidiController> safeThis (this);
+
+    juce::Timer::callAfterDelay (delayMs, [safeThis, step, waitId, kind, timeoutSeconds]
+    {
+        auto* device = safeThis.get();
+
+        if (device == nullptr || device->programmingWaitId != waitId || ! device->programmingRuns
+             || device->upgradeStep != step)
+            return;
+
+        if (device->buildCommand (SYSX_TYPE_ICSP, kind) == SYSX_OK)
+            device->sendCommand (timeoutSeconds);
+    });
 }
 
 bool MidiController::hasProgrammableImage() const
@@ -39,19 +66,14 @@ void MidiController::continueFirmwareUpgrade()
                 return;
             }
 
+            programmingRuns = true;
             postAsyncMessage (statusText, "Starting Fw upgrade (SYSX_CMD_ICSP_START)");
-            waitOnMessageThread (500);
-
-            if (buildCommand (SYSX_TYPE_ICSP, SYSX_CMD_ICSP_START) == SYSX_OK)
-                sendCommand (4.0f);
+            sendProgrammingRequestAfter (pauseBeforeStartMs, SYSX_CMD_ICSP_START, 4.0f);
             break;
 
         case 1:
             postAsyncMessage (statusText, "Erasing device... Please wait");
-            waitOnMessageThread (100);
-
-            if (buildCommand (SYSX_TYPE_ICSP, SYSX_CMD_ICSP_ERASE) == SYSX_OK)
-                sendCommand (12.0f);
+            sendProgrammingRequestAfter (pauseBeforeEraseMs, SYSX_CMD_ICSP_ERASE, 12.0f);
             break;
 
         case 2:

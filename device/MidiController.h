@@ -179,6 +179,31 @@ public:
     /** A loaded image that fits the connected core's programmable range. */
     bool hasProgrammableImage() const;
 
+    /** The user's "upgrade anyway" answer for an image that carries another core's id. It is
+        given for one core (its request id byte) of one product (its serial) and honoured only
+        for those; losing the product clears it. */
+    struct ImageAcceptance
+    {
+        int coreId = -1;
+        juce::String serial;
+
+        bool isGivenFor (int id, const juce::String& serialText) const noexcept
+        {
+            return coreId >= 0 && coreId == id && serial == serialText;
+        }
+    };
+
+    /** The loaded image may go into the connected core: it carries that core's id, or the user
+        accepted it anyway for this very core of this very product. */
+    bool imageFitsConnectedCore() const;
+    /** Programming has ended (its result was reported, or the product was lost): a step still
+        waiting to be sent is dropped. */
+    void endFirmwareProgramming();
+
+    ImageAcceptance firmwareImageAcceptance;
+    /** Set when programming starts, before its first request goes out; cleared when it ends. */
+    bool programmingRuns = false;
+
     //==============================================================================
     // Connection
     int openInput (const juce::String& identifier);
@@ -237,10 +262,8 @@ public:
     juce::String serialText;
     juce::uint8 firmwareImage[firmwareImageCapacity];
     juce::uint32 firmwareImageSize = 0;
-    /** The product id the loaded image carries (255: none), and whether the user chose to
-        program it although it is not meant for the core that was connected when it was loaded. */
+    /** The product id the loaded image carries (255: none). */
     juce::uint8 firmwareImageProductId = 255;
-    bool firmwareImageAcceptedAnyway = false;
     juce::int32 replyRingWriteIndex = 0;
     juce::int32 upgradeStep = 0;
     juce::int32 productCode = productNone;
@@ -294,6 +317,10 @@ public:
 private:
     MidiController();
 
+    /** Counts the programming waits, so that a wait that outlived its programming sends nothing. */
+    juce::uint32 programmingWaitId = 0;
+    /** Sends a programming request after a pause, without blocking the message thread. */
+    void sendProgrammingRequestAfter (int delayMs, juce::uint8 kind, float timeoutSeconds);
     /** Received length of each ring slot, guarded by replyRingLock. */
     int replyRingLengths[replyRingSlots] = {};
     /** Copy of inputIdentifier taken under replyRingLock when the input opens; the MIDI thread compares against it. */

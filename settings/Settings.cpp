@@ -229,7 +229,9 @@ void Settings::applyConnectionMode (bool fixedProductList)
         if (device != nullptr && device->isProgrammingFirmware())
             return;
 
-        if (device != nullptr)
+        // A product restarting into its bootloader for an upgrade is not told to close: the
+        // request would go into the reboot and its status text would hide the restart's.
+        if (device != nullptr && device->upgradeInProgress == 0)
             device->closeConnection();
 
         juce::Component::SafePointer<MainComponent> safeOwner (mainComponent);

@@ -248,6 +248,22 @@ TEST_F (ApplicationQuitConnected, CloseButtonSendsOneCloseConnectionThenQuitsHal
     EXPECT_TRUE (requests[0].startsWith ("F0 00 4B 1D 0F 26 00 07")) << requests[0];
 }
 
+TEST_F (ApplicationQuitConnected, SecondPressWhileClosingDoesNothing)
+{
+    const auto start = juce::Time::getMillisecondCounter();
+    window->closeButtonPressed();
+    pump (200);
+    window->closeButtonPressed();
+
+    ASSERT_TRUE (pumpUntil ([] { return quitRequested(); }, 3000));
+    EXPECT_LE ((int) (juce::Time::getMillisecondCounter() - start), 1500);
+    pump (700);
+
+    const auto requests = receivedRequests();
+    ASSERT_EQ (requests.size(), 1) << requests.joinIntoString ("\n");
+    EXPECT_TRUE (requests[0].startsWith ("F0 00 4B 1D 0F 26 00 07")) << requests[0];
+}
+
 TEST_F (ApplicationQuitConnected, SystemQuitRequestQuitsAtOnceWithoutClosingTheConnection)
 {
     // The application object as the framework's start-up makes it (which marks the process as an application).
@@ -351,26 +367,47 @@ namespace
     {
     public:
         ChildApplication (const juce::String& binary, const juce::File& home, const juce::File& log)
-            : path (binary.toStdString()), logPath (log.getFullPathName().toStdString())
+            : ChildApplication (std::vector<std::string> { binary.toStdString() },
+                                std::vector<std::string> { "HOME=" + home.getFullPathName().toStdString() }, log)
         {
+        }
+
+        /** Runs a command with the environment of this process, where each override ("NAME=value")
+            replaces the variable of its name. */
+        ChildApplication (std::vector<std::string> arguments, const std::vector<std::string>& overrides, const juce::File& log)
+            : path (arguments.front()), logPath (log.getFullPathName().toStdString())
+        {
+            auto isOverridden = [&overrides] (const char* variable)
+            {
+                for (auto& o : overrides)
+                    if (std::strncmp (variable, o.c_str(), o.find ('=') + 1) == 0)
+                        return true;
+
+                return false;
+            };
+
             for (auto** variable = environ; *variable != nullptr; ++variable)
-                if (std::strncmp (*variable, "HOME=", 5) != 0)
+                if (! isOverridden (*variable))
                     environment.emplace_back (*variable);
 
-            environment.push_back ("HOME=" + home.getFullPathName().toStdString());
+            environment.insert (environment.end(), overrides.begin(), overrides.end());
 
             std::vector<char*> envp;
             for (auto& variable : environment)
                 envp.push_back (variable.data());
             envp.push_back (nullptr);
 
-            char* argv[] = { path.data(), nullptr };
+            std::vector<char*> argv;
+            for (auto& argument : arguments)
+                argv.push_back (argument.data());
+            argv.push_back (nullptr);
+
             posix_spawn_file_actions_t actions;
             posix_spawn_file_actions_init (&actions);
-            posix_spawn_file_actions_addopen (&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            posix_spawn_file_actions_addopen (&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
             posix_spawn_file_actions_adddup2 (&actions, 1, 2);
             posix_spawn_file_actions_addclosefrom_np (&actions, 3);
-            running = posix_spawn (&pid, path.c_str(), &actions, nullptr, argv, envp.data()) == 0;
+            running = posix_spawnp (&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0;
             posix_spawn_file_actions_destroy (&actions);
         }
 
@@ -477,3 +514,355 @@ TEST (ApplicationProcess, DemoConnectsAndQuitsCleanlyFromTheCloseButton)
 {
     runAndCloseCleanly (PELLION_DEMO_BINARY, 6000, 480);
 }
+
+//==============================================================================
+// The demo under a real window manager, with local stand-ins for the maker's servers: once the
+// web traffic is done (offers answered, or none shown), the window manager's close request ends
+// the tool promptly and cleanly.
+
+#include "support/LocalHttpServer.h"
+#include <poll.h>
+#include <X11/Xutil.h>
+
+namespace
+{
+    /** An X server of this test's own, on a display number that it picks itself. */
+    class PrivateXServer
+    {
+    public:
+        explicit PrivateXServer (const juce::File& log)
+        {
+            int fds[2] = { -1, -1 };
+
+            if (pipe (fds) != 0)
+                return;
+
+            const auto logPath = log.getFullPathName().toStdString();
+            std::vector<std::string> arguments { "Xvfb", "-displayfd", "3", "-screen", "0", "1680x1260x24", "-nolisten", "tcp" };
+            std::vector<char*> argv;
+            for (auto& a : arguments)
+                argv.push_back (a.data());
+            argv.push_back (nullptr);
+
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init (&actions);
+            posix_spawn_file_actions_addopen (&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            posix_spawn_file_actions_adddup2 (&actions, 1, 2);
+            posix_spawn_file_actions_adddup2 (&actions, fds[1], 3);
+            posix_spawn_file_actions_addclosefrom_np (&actions, 4);
+            running = posix_spawnp (&pid, "Xvfb", &actions, nullptr, argv.data(), environ) == 0;
+            posix_spawn_file_actions_destroy (&actions);
+            close (fds[1]);
+
+            // The server writes its display number once it accepts connections.
+            std::string number;
+            const auto end = juce::Time::getMillisecondCounter() + 15000;
+
+            while (running && juce::Time::getMillisecondCounter() < end)
+            {
+                pollfd p { fds[0], POLLIN, 0 };
+
+                if (poll (&p, 1, 100) > 0)
+                {
+                    char c = 0;
+
+                    if (read (fds[0], &c, 1) != 1 || c == '\n')
+                        break;
+
+                    number += c;
+                }
+            }
+
+            close (fds[0]);
+
+            if (! number.empty())
+                display = ":" + number;
+        }
+
+        ~PrivateXServer()
+        {
+            if (running)
+            {
+                kill (pid, SIGTERM);
+                waitpid (pid, nullptr, 0);
+            }
+        }
+
+        std::string display;
+
+    private:
+        pid_t pid = 0;
+        bool running = false;
+    };
+
+    bool isProgramInstalled (const char* name)
+    {
+        return juce::File::getSpecialLocation (juce::File::globalApplicationsDirectory)
+                   .getChildFile ("bin").getChildFile (name).existsAsFile();
+    }
+
+    long readCardinal (::Display* display, ::Window window, const char* property)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        long value = -1;
+
+        if (XGetWindowProperty (display, window, XInternAtom (display, property, False), 0, 1, False, AnyPropertyType,
+                                &type, &format, &items, &remaining, &data) == Success && data != nullptr)
+        {
+            if (items == 1 && format == 32)
+                value = (long) *reinterpret_cast<unsigned long*> (data);
+
+            XFree (data);
+        }
+
+        return value;
+    }
+
+    /** The window manager's managed, mapped client windows of one process, in its list order. */
+    std::vector<::Window> findManagedWindowsOf (::Display* display, pid_t pid)
+    {
+        std::vector<::Window> result;
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, remaining = 0;
+        unsigned char* data = nullptr;
+
+        if (XGetWindowProperty (display, DefaultRootWindow (display), XInternAtom (display, "_NET_CLIENT_LIST", False),
+                                0, 1024, False, XA_WINDOW, &type, &format, &items, &remaining, &data) != Success
+             || data == nullptr)
+            return result;
+
+        auto* windows = reinterpret_cast<unsigned long*> (data);
+
+        for (unsigned long i = 0; i < items; ++i)
+        {
+            XWindowAttributes attributes {};
+
+            if (readCardinal (display, (::Window) windows[i], "_NET_WM_PID") == (long) pid
+                 && XGetWindowAttributes (display, (::Window) windows[i], &attributes) != 0
+                 && attributes.map_state == IsViewable)
+                result.push_back ((::Window) windows[i]);
+        }
+
+        XFree (data);
+        return result;
+    }
+
+    /** Asks the window manager to close a window, as its close button or a desktop's pager does. */
+    void requestCloseFromWindowManager (::Display* display, ::Window window)
+    {
+        XEvent event {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom (display, "_NET_CLOSE_WINDOW", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = CurrentTime;
+        event.xclient.data.l[1] = 2;   // from a pager: the user's own request
+        XSendEvent (display, DefaultRootWindow (display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XSync (display, False);
+    }
+
+    /** Asks the window manager to move a window's frame to (x, y). */
+    void requestMoveFromWindowManager (::Display* display, ::Window window, int x, int y)
+    {
+        XEvent event {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom (display, "_NET_MOVERESIZE_WINDOW", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = (1 << 8) | (1 << 9) | (2 << 12) | 1;   // x and y given, from a pager, north-west gravity
+        event.xclient.data.l[1] = x;
+        event.xclient.data.l[2] = y;
+        XSendEvent (display, DefaultRootWindow (display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XSync (display, False);
+    }
+
+    /** The window's title as its WM_NAME carries it. */
+    juce::String getWindowName (::Display* display, ::Window window)
+    {
+        XTextProperty property {};
+        juce::String name;
+
+        if (XGetWMName (display, window, &property) != 0 && property.value != nullptr)
+        {
+            name = juce::String::fromUTF8 (reinterpret_cast<const char*> (property.value), (int) property.nitems);
+            XFree (property.value);
+        }
+
+        return name;
+    }
+
+    juce::Point<int> positionOnScreen (::Display* display, ::Window window)
+    {
+        int x = 0, y = 0;
+        ::Window child = 0;
+        XTranslateCoordinates (display, window, DefaultRootWindow (display), 0, 0, &x, &y, &child);
+        return { x, y };
+    }
+
+    bool waitUntil (std::function<bool()> condition, int timeoutMs)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+
+        while (! condition())
+        {
+            if (juce::Time::getMillisecondCounter() >= end)
+                return false;
+
+            juce::Thread::sleep (50);
+        }
+
+        return true;
+    }
+
+    int countRequests (const LocalHttpServer& server, const juce::String& path)
+    {
+        int count = 0;
+
+        for (auto& request : server.getRequests())
+            count += request.path == path ? 1 : 0;
+
+        return count;
+    }
+}
+
+struct WindowManagerCase
+{
+    const char* name;
+    bool offers;   ///< the servers offer a new application and new firmware for both cores
+};
+
+void PrintTo (const WindowManagerCase& c, std::ostream* os)  { *os << c.name; }
+
+class ApplicationUnderWindowManager : public ::testing::TestWithParam<WindowManagerCase> {};
+
+TEST_P (ApplicationUnderWindowManager, CloseRequestEndsTheToolAfterTheWebTraffic)
+{
+    for (auto* program : { "Xvfb", "openbox", "xdotool" })
+        if (! isProgramInstalled (program))
+            GTEST_SKIP() << program << " is not installed (scripts/setup installs it)";
+
+    const auto home = testHome().getChildFile (juce::String ("wm-") + GetParam().name);
+    ASSERT_TRUE (home.createDirectory().wasOk());
+    const auto log = home.getChildFile ("output.txt");
+
+    PrivateXServer xServer (home.getChildFile ("xvfb.txt"));
+    ASSERT_FALSE (xServer.display.empty()) << home.getChildFile ("xvfb.txt").loadFileAsString();
+    const std::vector<std::string> onDisplay { "DISPLAY=" + xServer.display };
+
+    std::unique_ptr<::Display, int (*) (::Display*)> display (XOpenDisplay (xServer.display.c_str()), XCloseDisplay);
+    ASSERT_NE (display, nullptr);
+
+    ChildApplication windowManager ({ "openbox", "--sm-disable" }, onDisplay, home.getChildFile ("openbox.txt"));
+    ASSERT_TRUE (waitUntil ([&] { return readCardinal (display.get(), DefaultRootWindow (display.get()),
+                                                       "_NET_SUPPORTING_WM_CHECK") > 0; }, 15000))
+        << home.getChildFile ("openbox.txt").loadFileAsString();
+
+    // The maker's servers, answered locally.
+    const bool offers = GetParam().offers;
+    LocalHttpServer server (64, 120000);
+    server.setResponse (WebEndpoints::versionListPath, LocalHttpServer::Response::text (
+        "{\"items\":[{\"app\":\"pellion\",\"platform\":\"" + juce::String (WebEndpoints::platformKey) + "\",\"version\":\""
+        + (offers ? "8.7" : "8.6") + "\",\"url\":\"" + server.getOrigin() + "/dl/setup.bin\",\"date\":\"2024-05-01\"}]}"));
+
+    juce::StringArray entries;
+    for (auto* id : { "jorvekpro", "tovaneproforjorvekpro" })
+        entries.add ("{\"product\":\"" + juce::String (id) + "\",\"version\":\"" + (offers ? "9.9" : "0.1") + "\",\"url\":\""
+                     + server.getOrigin() + "/fw/" + id + ".hex\",\"date\":\"2024-06-01\"}");
+
+    server.setResponse (WebEndpoints::firmwareCataloguePath,
+                        LocalHttpServer::Response::text ("{\"versions\":[" + entries.joinIntoString (",") + "],\"changelogs\":{}}"));
+    server.setResponse (WebEndpoints::deviceReportPath, LocalHttpServer::Response::text ("accepted"));
+    writeServerOrigins (home, server.getOrigin(), server.getOrigin(), server.getOrigin());
+
+    auto environment = onDisplay;
+    environment.push_back ("HOME=" + home.getFullPathName().toStdString());
+    ChildApplication tool ({ juce::String (PELLION_DEMO_BINARY).toStdString() }, environment, log);
+    ASSERT_TRUE (tool.running);
+
+    ASSERT_TRUE (waitUntil ([&] { return ! findManagedWindowsOf (display.get(), tool.pid).empty() || tool.waitForExit (0); }, 30000));
+
+    // The version list, both cores' catalogues (the device core's, then the host core's after its
+    // offer was declined) and the device report. Every offer is declined with the Return key,
+    // which presses a box's first button, "No".
+    int offersAnswered = 0;
+    juce::uint32 quietSince = 0;
+
+    const bool trafficDone = waitUntil ([&]
+    {
+        if (! tool.running || tool.waitForExit (0))
+            return true;
+
+        for (auto window : findManagedWindowsOf (display.get(), tool.pid))
+        {
+            if (getWindowName (display.get(), window) == "Pellion Tools")
+                continue;
+
+            // A box: once it has the keyboard focus, Return answers it; it is pressed again
+            // should the box still be there a while later.
+            auto isShown = [&] { auto w = findManagedWindowsOf (display.get(), tool.pid);
+                                 return std::find (w.begin(), w.end(), window) != w.end(); };
+
+            for (int attempt = 0; attempt < 3 && isShown(); ++attempt)
+            {
+                juce::Thread::sleep (500);
+                ChildApplication key ({ "xdotool", "key", "Return" }, onDisplay, home.getChildFile ("xdotool.txt"));
+                key.waitForExit (5000);
+                waitUntil ([&] { return ! isShown(); }, 3000);
+            }
+
+            ++offersAnswered;
+            quietSince = 0;
+            return false;
+        }
+
+        const bool allAsked = countRequests (server, WebEndpoints::versionListPath) >= 1
+                               && countRequests (server, WebEndpoints::firmwareCataloguePath) >= 2
+                               && countRequests (server, WebEndpoints::deviceReportPath) >= 1;
+
+        if (! allAsked)
+            return false;
+
+        if (quietSince == 0)
+            quietSince = juce::Time::getMillisecondCounter();
+
+        return juce::Time::getMillisecondCounter() - quietSince > 1000;
+    }, 60000);
+
+    ASSERT_TRUE (trafficDone) << "requests: " << server.getNumRequests() << "\n" << log.loadFileAsString();
+    ASSERT_TRUE (tool.running) << "ended by itself\n" << log.loadFileAsString();
+    EXPECT_EQ (offersAnswered, offers ? 3 : 0);
+
+    // The main window, alone again now. Its X window is looked up only now: the framework replaces
+    // the window it maps first once, right after showing it.
+    const auto windows = findManagedWindowsOf (display.get(), tool.pid);
+    ASSERT_EQ (windows.size(), 1u);
+    const auto mainWindow = windows.front();
+
+    // The window manager can still move the window...
+    const auto before = positionOnScreen (display.get(), mainWindow);
+    requestMoveFromWindowManager (display.get(), mainWindow, before.x > 200 ? 40 : 300, 60);
+    EXPECT_TRUE (waitUntil ([&] { return positionOnScreen (display.get(), mainWindow) != before; }, 3000))
+        << "the window manager could not move the window";
+
+    // ... and its close request ends the tool within three seconds, cleanly.
+    requestCloseFromWindowManager (display.get(), mainWindow);
+    const auto closedAt = juce::Time::getMillisecondCounter();
+    const bool ended = tool.waitForExit (3000);
+    const auto output = log.loadFileAsString();
+    ASSERT_TRUE (ended) << "still running 3 s after the window manager's close request\n" << output;
+    RecordProperty ("closeMs", (int) (juce::Time::getMillisecondCounter() - closedAt));
+    EXPECT_TRUE (WIFEXITED (tool.status)) << "status " << tool.status << "\n" << output;
+    EXPECT_EQ (WEXITSTATUS (tool.status), 0) << output;
+
+    for (auto* failure : { "ERROR: AddressSanitizer", "LeakSanitizer", "runtime error:", "JUCE Assertion" })
+        EXPECT_FALSE (output.contains (failure)) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P (WebTraffic, ApplicationUnderWindowManager, ::testing::Values (
+    WindowManagerCase { "OffersAnswered", true },
+    WindowManagerCase { "NoOffer", false }),
+    [] (const auto& info) { return std::string (info.param.name); });

@@ -2,6 +2,9 @@
 #include "app/MainComponent.h"
 #include "app/Upgrader.h"
 #include "app/WebEndpoints.h"
+#include "app/AsyncMessageCallBacks.h"
+#include "app/FileDownloadThread.h"
+#include "support/LocalHttpServer.h"
 
 #include <algorithm>
 #include <vector>
@@ -33,14 +36,14 @@ namespace
         return line + juce::String::formatted ("%02X\n", (-sum) & 0xFF);
     }
 
-    /** The product id marker, then filler bytes; size must be a multiple of 4. */
-    FirmwareImage makeFirmware (juce::uint8 productId, int size)
+    /** The product id marker, then filler bytes (varied by the seed); size must be a multiple of 4. */
+    FirmwareImage makeFirmware (juce::uint8 productId, int size, int seed = 0)
     {
         FirmwareImage image;
         image.bytes = { 0xC0, 0xDE, 0xFA, 0xCE, productId, 0x01, 0x02, 0x03, 0xC0, 0xDE, 0xFA, 0xCE };
 
         for (int i = (int) image.bytes.size(); i < size; ++i)
-            image.bytes.push_back ((juce::uint8) (i * 37 + 11));
+            image.bytes.push_back ((juce::uint8) (i * 37 + 11 + seed));
 
         const juce::uint8 upperAddress[] = { 0, 0 };
         image.hexText << hexRecord (0x04, 0, upperAddress, 2);
@@ -208,36 +211,69 @@ TEST_F (UpgraderTab, EnablementFollowsManualModeImageAndBetaFlags)
     }
 }
 
-TEST_F (UpgraderTab, ManualToggleLooksAtTheImageOnly)
+TEST_F (UpgraderTab, ManualToggleShowsOnlyWhatTheModeAllows)
+{
+    struct ToggleCase
+    {
+        int mode;
+        bool programming;   ///< an image is being programmed
+        int clicks;         ///< on the unchecked box
+        bool imageLoaded;
+        bool loadEnabled, startEnabled;
+    };
+
+    const ToggleCase cases[] = {
+        { editorIdle,   false, 1, false, true,  false },
+        { editorIdle,   false, 1, true,  true,  true  },
+        { editorIdle,   false, 2, true,  false, false },
+        { editorIdle,   false, 3, true,  true,  true  },
+        { editorBusy,   false, 1, true,  true,  true  },
+        { editorLocked, false, 1, false, false, false },
+        { editorLocked, false, 1, true,  false, false },
+        { editorLocked, false, 3, true,  false, false },
+        { editorIdle,   true,  3, true,  false, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String::formatted ("mode %d, programming %d, %d clicks, image %d",
+                                               c.mode, c.programming, c.clicks, c.imageLoaded).toStdString());
+        Upgrader tab (nullptr);
+        device().firmwareImageSize = c.imageLoaded ? 256 : 0;
+        device().programmingRuns = c.programming;
+        tab.updateEnablement (c.mode);
+        ASSERT_FALSE (tab.manualUpdateToggle->getToggleState());
+
+        for (int i = 0; i < c.clicks; ++i)
+        {
+            tab.manualUpdateToggle->triggerClick();
+            pump (10);
+        }
+
+        EXPECT_EQ (tab.manualUpdateToggle->getToggleState(), c.clicks % 2 == 1);
+        EXPECT_EQ (tab.loadFirmwareButton->isEnabled(), c.loadEnabled);
+        EXPECT_EQ (tab.startUpgradeButton->isEnabled(), c.startEnabled);
+        device().programmingRuns = false;
+    }
+}
+
+TEST_F (UpgraderTab, BuiltLockedWithOnlyTheToggleToClick)
 {
     Upgrader tab (nullptr);
 
-    // Built locked: nothing can be clicked but the toggle.
     EXPECT_FALSE (tab.loadFirmwareButton->isEnabled());
     EXPECT_FALSE (tab.startUpgradeButton->isEnabled());
     EXPECT_FALSE (tab.restoreFirmwareButton->isEnabled());
     EXPECT_EQ (tab.restoreFirmwareButton->getButtonText(), plainRestoreText);
     EXPECT_FALSE (tab.manualUpdateToggle->getToggleState());
+    EXPECT_TRUE (tab.manualUpdateToggle->isEnabled());
 
-    auto click = [&tab]
-    {
-        tab.manualUpdateToggle->triggerClick();
-        pump (10);
-    };
-
-    click();
-    EXPECT_TRUE (tab.manualUpdateToggle->getToggleState());
-    EXPECT_TRUE (tab.loadFirmwareButton->isEnabled()) << "the editor mode is not looked at";
-    EXPECT_FALSE (tab.startUpgradeButton->isEnabled()) << "no image loaded";
-
+    // Until a product answers, checking the box enables nothing.
     device().firmwareImageSize = 256;
-    click();
+    tab.manualUpdateToggle->triggerClick();
+    pump (10);
     EXPECT_FALSE (tab.loadFirmwareButton->isEnabled());
     EXPECT_FALSE (tab.startUpgradeButton->isEnabled());
-
-    click();
-    EXPECT_TRUE (tab.loadFirmwareButton->isEnabled());
-    EXPECT_TRUE (tab.startUpgradeButton->isEnabled());
 }
 
 //==============================================================================
@@ -272,7 +308,9 @@ TEST_P (UpgraderTabMismatchBox, AnswerDecidesAboutTheImage)
 
     EXPECT_EQ (device().firmwareImageSize, c.keepsImage ? 600u : 0u);
     EXPECT_EQ (tab.startUpgradeButton->isEnabled(), c.keepsImage);
-    EXPECT_EQ (device().firmwareImageAcceptedAnyway, c.keepsImage);
+    EXPECT_EQ (device().firmwareImageAcceptance.isGivenFor (38, device().serialText), c.keepsImage)
+        << "accepted for the Jorvek's host core only";
+    EXPECT_FALSE (device().firmwareImageAcceptance.isGivenFor (42, device().serialText));
     EXPECT_EQ (ui.statusTexts.contains ("Firmware file loaded with warning"), c.keepsImage);
     EXPECT_TRUE (ui.alerts.empty()) << "a mismatch shows only its box";
 }
@@ -342,6 +380,45 @@ protected:
     void loadFirmware (const FirmwareImage& image)
     {
         firmwareTab().loadFirmwareFile (writeFirmwareFile (image));
+    }
+
+    /** Manual connection mode (the monitor stops), the Jorvek chosen, then "Connect" with its ports. */
+    void connectJorvekByHand()
+    {
+        auto& settings = *main->getSettings();
+        settings.autoDetectToggle.setToggleState (false, juce::dontSendNotification);
+        settings.applyConnectionMode (true);
+        settings.productCombo.setSelectedId (productJorvekDevice, juce::dontSendNotification);
+        settings.applyConnectionMode (false);
+        ASSERT_EQ (device().manualConnect, 1);
+
+        main->selectedInputIndex = settings.inputSlotIndices[0];
+        main->selectedOutputIndex = settings.outputSlotIndices[0];
+        device().inputIdentifier = settings.inputSlotIdentifiers[0];
+        device().outputIdentifier = settings.outputSlotIdentifiers[0];
+        device().setProductCode (settings.productCombo.getSelectedId());
+        main->connectionState = device().productCode;
+        ASSERT_EQ (device().openInput (device().inputIdentifier), 1);
+        ASSERT_EQ (device().openOutput (device().outputIdentifier), 1);
+        device().requestIdentity();
+    }
+
+    /** The number of labels equal to this one. */
+    static int countOf (const juce::StringArray& labels, const juce::String& label)
+    {
+        return (int) std::count (labels.begin(), labels.end(), label);
+    }
+
+    /** The boxes that offered a firmware. */
+    juce::StringArray firmwareOffers() const
+    {
+        juce::StringArray offers;
+
+        for (auto& box : main->boxes)
+            if (box.contains ("irmware available"))
+                offers.add (box);
+
+        return offers;
     }
 
     void pressStartUpgrade()
@@ -524,23 +601,7 @@ TEST_F (FirmwareUpgrade, UpgradeOfProductConnectedByHandRunsUndisturbed)
 {
     auto product = plugJorvek (true);
     auto& settings = *main->getSettings();
-
-    // Manual mode (the monitor stops), the Jorvek chosen, then "Connect" with its ports.
-    settings.autoDetectToggle.setToggleState (false, juce::dontSendNotification);
-    settings.applyConnectionMode (true);
-    settings.productCombo.setSelectedId (productJorvekDevice, juce::dontSendNotification);
-    settings.applyConnectionMode (false);
-    ASSERT_EQ (device().manualConnect, 1);
-
-    main->selectedInputIndex = settings.inputSlotIndices[0];
-    main->selectedOutputIndex = settings.outputSlotIndices[0];
-    device().inputIdentifier = settings.inputSlotIdentifiers[0];
-    device().outputIdentifier = settings.outputSlotIdentifiers[0];
-    device().setProductCode (settings.productCombo.getSelectedId());
-    main->connectionState = device().productCode;
-    ASSERT_EQ (device().openInput (device().inputIdentifier), 1);
-    ASSERT_EQ (device().openOutput (device().outputIdentifier), 1);
-    device().requestIdentity();
+    ASSERT_NO_FATAL_FAILURE (connectJorvekByHand());
 
     ASSERT_TRUE (waitForBootloader());
     ASSERT_FALSE (main->isTimerRunning());
@@ -611,4 +672,307 @@ TEST_F (FirmwareUpgrade, UpgradeAnywayProgramsTheAcceptedImage)
     ASSERT_TRUE (waitForStatus (successStatus, 8000)) << statuses().joinIntoString ("\n");
     EXPECT_EQ (commandsAndProgramming (*product), threeBlocks());
     expectFlashHolds (*product, image);
+}
+
+TEST_F (FirmwareUpgrade, ApplicationConnectedByHandIsRestartedWithoutAClose)
+{
+    auto product = plugJorvek (false);
+    ASSERT_NO_FATAL_FAILURE (connectJorvekByHand());
+    ASSERT_TRUE (pumpUntilReadEnds (8000));
+    ASSERT_EQ (device().deviceMode, 1);
+
+    const auto image = makeFirmware (38, 600);
+    loadFirmware (image);
+    product->clearLogs();
+    pressStartUpgrade();
+
+    // Back in automatic mode, but nothing is sent into the rebooting product, and the status line
+    // keeps telling what happens.
+    EXPECT_TRUE (main->getSettings()->autoDetectToggle.getToggleState());
+    pump (600);
+    EXPECT_EQ (commandsAndProgramming (*product), juce::StringArray ("restart"));
+    EXPECT_FALSE (main->statusWasShown ("Closing connection to the device..."));
+    EXPECT_TRUE (main->statusWasShown ("Restarting in Bootloader mode..."));
+
+    ASSERT_TRUE (waitForStatus (successStatus, 10000)) << statuses().joinIntoString ("\n");
+    auto expected = threeBlocks();
+    expected.insert (0, "restart");
+    EXPECT_EQ (commandsAndProgramming (*product), expected);
+    expectFlashHolds (*product, image);
+}
+
+//==============================================================================
+TEST_F (FirmwareUpgrade, PausesBeforeStartAndEraseLeaveTheWindowRunningAndTheirTextsShown)
+{
+    auto product = plugJorvek (true);
+    ASSERT_TRUE (waitForBootloader());
+    loadFirmware (makeFirmware (38, 600));
+
+    // A call posted before the press must run while programming pauses, not after.
+    juce::uint32 otherWorkRanAt = 0;
+    juce::Timer::callAfterDelay (100, [&otherWorkRanAt] { otherWorkRanAt = juce::Time::getMillisecondCounter(); });
+
+    const auto pressedAt = juce::Time::getMillisecondCounter();
+    pressStartUpgrade();
+    EXPECT_LT (juce::Time::getMillisecondCounter() - pressedAt, 300u) << "the press returns at once";
+
+    ASSERT_TRUE (waitForStatus (successStatus, 10000)) << statuses().joinIntoString ("\n");
+
+    auto shownAt = [this] (const juce::String& text) -> juce::uint32
+    {
+        for (auto& line : main->statusLines)
+            if (line.text == text)
+                return line.time;
+
+        return 0;
+    };
+
+    auto sentAt = [this] (int kind) -> juce::uint32
+    {
+        const auto sent = ports->getSentRequests (-1, SYSX_TYPE_ICSP, kind);
+        return sent.empty() ? 0 : sent.front().time;
+    };
+
+    const auto startShown = shownAt ("Starting Fw upgrade (SYSX_CMD_ICSP_START)");
+    const auto eraseShown = shownAt ("Erasing device... Please wait");
+    ASSERT_NE (startShown, 0u);
+    ASSERT_NE (eraseShown, 0u);
+    ASSERT_NE (sentAt (SYSX_CMD_ICSP_START), 0u);
+    ASSERT_NE (sentAt (SYSX_CMD_ICSP_ERASE), 0u);
+
+    // Each text is on the status line for the whole pause before its request goes out.
+    EXPECT_GE (sentAt (SYSX_CMD_ICSP_START) - startShown, 450u);
+    EXPECT_GE (sentAt (SYSX_CMD_ICSP_ERASE) - eraseShown, 90u);
+    EXPECT_NE (otherWorkRanAt, 0u);
+    EXPECT_LT (otherWorkRanAt, sentAt (SYSX_CMD_ICSP_START)) << "the message thread ran during the pause";
+}
+
+//==============================================================================
+// While the write blocks run, nothing may replace the image or start programming again.
+struct InterferenceCase
+{
+    const char* name;
+    enum Kind { toggleAndLoad, postedCatalogueAnswer, postedFirmwareFile, pendingCatalogueDownload, startAndRestore } kind;
+};
+
+void PrintTo (const InterferenceCase& c, std::ostream* os)  { *os << c.name; }
+
+class FirmwareUpgradeInterference : public FirmwareUpgrade,
+                                    public ::testing::WithParamInterface<InterferenceCase> {};
+
+TEST_P (FirmwareUpgradeInterference, FlashGetsTheFirstImageOnlyAndNoOfferOpens)
+{
+    const auto kind = GetParam().kind;
+    LocalHttpServer catalogue;
+    const auto first = makeFirmware (38, 2048);
+    const auto second = makeFirmware (38, 1024, 101);
+
+    FirmwareVersionInfo offered;
+    offered.version = "9.9";
+    offered.date = "2024-06-01";
+    offered.url = catalogue.getOrigin() + "/fw/other.hex";
+    offered.product = "jorvekpro";
+    offered.valid = true;
+
+    // A catalogue answer with a valid entry, which the server holds back for a while.
+    auto answer = LocalHttpServer::Response::text ("{\"versions\":[{\"product\":\"jorvekpro\",\"version\":\"9.9\",\"url\":\""
+                                                   + offered.url + "\",\"date\":\"2024-06-01\"}]}");
+    answer.delayMs = 1500;
+    catalogue.setResponse (WebEndpoints::firmwareCataloguePath, answer);
+    catalogue.setResponse ("/fw/other.hex", LocalHttpServer::Response::text (second.hexText));
+
+    auto product = plugJorvek (true);
+    ASSERT_TRUE (waitForBootloader());
+    pump (200);
+    main->boxes.clear();
+
+    firmwareTab().manualUpdateToggle->triggerClick();
+    pump (50);
+    loadFirmware (first);
+    ASSERT_TRUE (firmwareTab().startUpgradeButton->isEnabled());
+
+    if (kind == InterferenceCase::pendingCatalogueDownload)
+    {
+        main->startFileDownload (productJorvek, WebEndpoints::getAddress (WebEndpoints::firmwareCatalogue, catalogue.getOrigin()), 0);
+        ASSERT_TRUE (catalogue.waitForRequests (1, 5000));
+    }
+
+    // Slow answers, so that the write blocks run for a good while.
+    product->setReplyDelay (40);
+    product->clearLogs();
+    pressStartUpgrade();
+
+    ASSERT_TRUE (pumpUntil ([&] { return commandsAndProgramming (*product).contains ("write"); }, 8000))
+        << statuses().joinIntoString ("\n");
+
+    auto& tab = firmwareTab();
+
+    ASSERT_TRUE (device().isProgrammingFirmware());
+
+    switch (kind)
+    {
+        case InterferenceCase::toggleAndLoad:
+            tab.manualUpdateToggle->triggerClick();
+            tab.manualUpdateToggle->triggerClick();
+            pump (50);
+            ASSERT_TRUE (device().isProgrammingFirmware()) << "the clicks landed while programming ran";
+            EXPECT_TRUE (tab.manualUpdateToggle->getToggleState());
+            EXPECT_FALSE (tab.loadFirmwareButton->isEnabled());
+            EXPECT_FALSE (tab.startUpgradeButton->isEnabled());
+            // A chooser opened before would still hand its file over.
+            tab.loadFirmwareFile (writeFirmwareFile (second));
+            break;
+
+        case InterferenceCase::postedCatalogueAnswer:
+            main->postCallBacksMessage (firmwareOffer, {}, offered, {});
+            break;
+
+        case InterferenceCase::postedFirmwareFile:
+            main->postCallBacksMessage (firmwareFile, second.hexText, {}, {});
+            break;
+
+        case InterferenceCase::pendingCatalogueDownload:
+            EXPECT_TRUE (main->fileDownloadThread->threadShouldExit()) << "starting the upgrade cancelled the download";
+            break;
+
+        case InterferenceCase::startAndRestore:
+            device().hostFirmwareBeta = 1;
+            main->upgradeRequested = false;
+            pressStartUpgrade();
+            tab.restoreOfficialFirmware();
+            EXPECT_FALSE (main->upgradeRequested);
+            EXPECT_FALSE (main->restoreRequested);
+            break;
+    }
+
+    ASSERT_TRUE (waitForStatus (successStatus, 15000)) << statuses().joinIntoString ("\n");
+    pump (kind == InterferenceCase::pendingCatalogueDownload ? 2000 : 300);
+
+    const auto requests = commandsAndProgramming (*product);
+    EXPECT_EQ (countOf (requests, "start"), 1) << requests.joinIntoString ("|");
+    EXPECT_EQ (countOf (requests, "erase"), 1);
+    EXPECT_EQ (countOf (requests, "write"), 8);
+    expectFlashHolds (*product, first);
+    EXPECT_TRUE (firmwareOffers().isEmpty()) << firmwareOffers().joinIntoString ("\n");
+    EXPECT_EQ (device().productCode, productJorvek);
+    EXPECT_EQ (catalogue.getRequests().size(), kind == InterferenceCase::pendingCatalogueDownload ? 1 : 0)
+        << "no firmware file was fetched";
+    EXPECT_FALSE (statuses().contains ("Error: firmware file download failed"));
+}
+
+INSTANTIATE_TEST_SUITE_P (FirmwareUpgrade, FirmwareUpgradeInterference, ::testing::Values (
+    InterferenceCase { "toggleAndLoad",            InterferenceCase::toggleAndLoad },
+    InterferenceCase { "postedCatalogueAnswer",    InterferenceCase::postedCatalogueAnswer },
+    InterferenceCase { "postedFirmwareFile",       InterferenceCase::postedFirmwareFile },
+    InterferenceCase { "pendingCatalogueDownload", InterferenceCase::pendingCatalogueDownload },
+    InterferenceCase { "startAndRestore",          InterferenceCase::startAndRestore }),
+    [] (const auto& info) { return std::string (info.param.name); });
+
+//==============================================================================
+// An image loaded while one product was connected, then another product plugged in its place.
+struct ProductSwapCase
+{
+    const char* name;
+    int imageId;            ///< 38: the Jorvek's host core, for which it is loaded; 34: the Calder's
+    bool acceptedAnyway;    ///< the mismatch box answered "Yes: Upgrade anyway"
+    int laterProduct;       ///< plugged in after the first one was unplugged (0: the first stays)
+    bool sameSerial;
+    bool restarted;         ///< a restart request goes out
+    const char* status;     ///< the status line right after "Start upgrade"
+};
+
+void PrintTo (const ProductSwapCase& c, std::ostream* os)  { *os << c.name; }
+
+class FirmwareUpgradeProductSwap : public FirmwareUpgrade,
+                                   public ::testing::WithParamInterface<ProductSwapCase> {};
+
+TEST_P (FirmwareUpgradeProductSwap, ImageGoesOnlyIntoTheCoreAndProductItWasAcceptedFor)
+{
+    const auto& c = GetParam();
+    const juce::String restarting ("Restarting in Bootloader mode...");
+
+    SimulatedProduct::Config first;
+    first.productCode = productJorvek;
+    first.hostFirmware = { 4, 6 };
+    auto product = addProduct (first);
+    ASSERT_TRUE (pumpUntilReadEnds (8000));
+
+    loadFirmware (makeFirmware ((juce::uint8) c.imageId, 600));
+
+    if (c.imageId != 38)
+        ASSERT_TRUE (answerAlert (c.acceptedAnyway ? "Yes: Upgrade anyway" : "Cancel"));
+
+    ASSERT_EQ (device().firmwareImageSize, 600u);
+
+    if (c.laterProduct != 0)
+    {
+        product->unplug();
+        ASSERT_TRUE (pumpUntil ([this] { return device().productCode == productNone; }, 5000));
+
+        SimulatedProduct::Config later;
+        later.productCode = c.laterProduct;
+        later.hostFirmware = { 4, 6 };
+
+        if (! c.sameSerial)
+            later.serial[2] = 0x01020304;
+
+        product = addProduct (later);
+        ASSERT_TRUE (pumpUntilReadEnds (8000, 2));
+        ASSERT_EQ (device().productCode, c.laterProduct);
+    }
+
+    ASSERT_EQ (device().firmwareImageSize, 600u) << "the image stays loaded";
+    product->clearLogs();
+    const auto restartsBefore = ports->getSentRequests (-1, SYSX_TYPE_COMMAND, SYSX_CMD_RESTART_BOOTLOADER).size();
+    main->boxes.clear();
+
+    pressStartUpgrade();
+
+    const auto restarts = ports->getSentRequests (-1, SYSX_TYPE_COMMAND, SYSX_CMD_RESTART_BOOTLOADER).size() - restartsBefore;
+    EXPECT_EQ (restarts, c.restarted ? 1u : 0u);
+    EXPECT_TRUE (pumpUntil ([&] { return main->statusWasShown (c.status); }, 3000)) << statuses().joinIntoString ("\n");
+    EXPECT_EQ (main->statusWasShown (restarting), c.restarted);
+
+    if (! c.restarted)
+    {
+        EXPECT_EQ (main->boxes, juce::StringArray ("Error: The firmware does not match the connected product"));
+        pump (1500);
+        EXPECT_TRUE (commandsAndProgramming (*product).isEmpty()) << "nothing restarted, nothing erased";
+        EXPECT_EQ (device().deviceMode, 1) << "the product runs its application on";
+        EXPECT_FALSE (product->getProduct().isBootloaderRunning());
+        EXPECT_FALSE (main->upgradeRequested) << "no later bootloader takes the image either";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (FirmwareUpgrade, FirmwareUpgradeProductSwap, ::testing::Values (
+    ProductSwapCase { "matchingImageSameProduct",        38, false, 0,             true,  true,  "Restarting in Bootloader mode..." },
+    ProductSwapCase { "acceptedImageSameProduct",        34, true,  0,             true,  true,  "Restarting in Bootloader mode..." },
+    ProductSwapCase { "matchingImageOtherJorvek",        38, false, productJorvek, false, true,  "Restarting in Bootloader mode..." },
+    ProductSwapCase { "matchingImageThenCalder",         38, false, productCalder, true,  false, "Error: The firmware does not match the connected product" },
+    ProductSwapCase { "acceptedImageReplugged",          34, true,  productJorvek, true,  false, "Error: The firmware does not match the connected product" },
+    ProductSwapCase { "acceptedImageOtherJorvek",        34, true,  productJorvek, false, false, "Error: The firmware does not match the connected product" },
+    ProductSwapCase { "acceptedImageThenNorrim",         34, true,  productNorrim, true,  false, "Error: The firmware does not match the connected product" },
+    ProductSwapCase { "acceptedImageThenItsOwnCore",     34, true,  productCalder, false, true,  "Restarting in Bootloader mode..." }),
+    [] (const auto& info) { return std::string (info.param.name); });
+
+TEST_F (FirmwareUpgrade, AcceptanceIsHonouredOnlyForTheCoreAndSerialItWasGivenFor)
+{
+    auto product = plugJorvek (false);
+    ASSERT_TRUE (pumpUntilReadEnds (8000));
+
+    loadFirmware (makeFirmware (34, 600));
+    ASSERT_TRUE (answerAlert ("Yes: Upgrade anyway"));
+
+    const auto jorvekSerial = device().serialText;
+    EXPECT_TRUE (device().imageFitsConnectedCore());
+
+    // Without a lost product in between (a connection chosen by hand, say), the same core of
+    // another product or another core of the same product does not take it.
+    device().serialText = "000000000000000000000001";
+    EXPECT_FALSE (device().imageFitsConnectedCore());
+    device().serialText = jorvekSerial;
+    device().setProductCode (productJorvekDevice);
+    EXPECT_FALSE (device().imageFitsConnectedCore());
+    device().setProductCode (productJorvek);
+    EXPECT_TRUE (device().imageFitsConnectedCore());
 }

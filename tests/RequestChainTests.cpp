@@ -402,9 +402,9 @@ TEST_F (Programming, ProductGoingSilentMidwayEndsInTheTimeoutResult)
 
     startUpgrade();
 
-    // The start acknowledgement's handler sent the erase, whose answer takes 250 ms; once the
-    // product has sent that answer, it goes silent.
-    ASSERT_TRUE (pumpUntil ([this] { return device().upgradeStep >= 1; }, 3000));
+    // The start acknowledgement leads to the erase after a short pause; its answer takes 250 ms.
+    // Once the product has sent that answer, it goes silent.
+    ASSERT_TRUE (pumpUntil ([&] { return device().upgradeStep >= 1 && requestsReceived (*product).contains ("erase"); }, 3000));
     ASSERT_TRUE (product->waitUntilIdle (3000));
     SimulatedProduct::Faults faults;
     faults.silent = true;

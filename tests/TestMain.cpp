@@ -24,6 +24,26 @@ namespace
 
         return home;
     }
+
+    /** Creates the atoms of the window manager's protocols, as a window manager would have done
+        before the framework starts: the framework only looks them up, so that on a bare X server
+        it would not know a close request from the window manager. The connection stays open for
+        the whole run, since a bare X server forgets its atoms when its last client goes. */
+    ::Display* internWindowManagerAtoms()
+    {
+        auto* display = XOpenDisplay (nullptr);
+
+        if (display != nullptr)
+        {
+            for (auto* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE",
+                                "WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN" })
+                XInternAtom (display, name, False);
+
+            XSync (display, False);
+        }
+
+        return display;
+    }
 }
 
 int main (int argc, char** argv)
@@ -31,6 +51,7 @@ int main (int argc, char** argv)
     ::testing::InitGoogleTest (&argc, argv);
     const auto home = makeTemporaryHome();
     XSetErrorHandler (ignoreXError);
+    auto* atomsDisplay = internWindowManagerAtoms();
     int result = 0;
 
     {
@@ -41,6 +62,9 @@ int main (int argc, char** argv)
         MidiController::deleteInstance();
         juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
     }
+
+    if (atomsDisplay != nullptr)
+        XCloseDisplay (atomsDisplay);
 
     home.deleteRecursively();
     return result;

@@ -39,7 +39,8 @@ namespace
     /** A version list whose one entry offers 8.7 with this installer address. */
     juce::String versionListOffering (const juce::String& installerUrl)
     {
-        return "{\"items\":[{\"app\":\"pellion\",\"platform\":\"windows\",\"version\":\"8.7\",\"url\":\""
+        return "{\"items\":[{\"app\":\"pellion\",\"platform\":\"" + juce::String (WebEndpoints::platformKey)
+               + "\",\"version\":\"8.7\",\"url\":\""
                + installerUrl + "\",\"date\":\"2024-05-01\",\"changelogs\":[\"Faster scans\"]}]}";
     }
 
@@ -267,10 +268,16 @@ INSTANTIATE_TEST_SUITE_P (Cases, WebEndToEndInstaller, ::testing::Values (
                     "Error while downloading file", "", "" },
     InstallerCase { "SlashEnding",    "/dl/setup/", "", 200,
                     "Error while downloading file", "", "" },
+    InstallerCase { "HiddenName",     "/dl/.bashrc", "/dl/.bashrc", 200,
+                    "Error while downloading file", "", "" },
     InstallerCase { "EncodedSlash",   "/dl/..%2F..%2Fsetup.exe", "/dl/..%2F..%2Fsetup.exe", 200,
-                    "File downloaded", "..%2F..%2Fsetup.exe", "/dl/..%2F..%2Fsetup.exe" },
+                    "Error while downloading file", "", "" },
+    InstallerCase { "EncodedSlashInside", "/dl/a%2F..%2F..%2Fsetup.exe", "/dl/a%2F..%2F..%2Fsetup.exe", 200,
+                    "File downloaded", "a%2F..%2F..%2Fsetup.exe", "/dl/a%2F..%2F..%2Fsetup.exe" },
     InstallerCase { "EncodedBackslash", "/dl/..%5C..%5Csetup.exe", "/dl/..%5C..%5Csetup.exe", 200,
-                    "File downloaded", "..%5C..%5Csetup.exe", "/dl/..%5C..%5Csetup.exe" }),
+                    "Error while downloading file", "", "" },
+    InstallerCase { "EncodedBackslashInside", "/dl/a%5C..%5C..%5Csetup.exe", "/dl/a%5C..%5C..%5Csetup.exe", 200,
+                    "File downloaded", "a%5C..%5C..%5Csetup.exe", "/dl/a%5C..%5C..%5Csetup.exe" }),
     [] (const auto& info) { return std::string (info.param.name); });
 
 //==============================================================================
@@ -457,7 +464,7 @@ protected:
     {
         return "{SwVer=8.6;FwVerDev=" + device().deviceFirmwareText + ";FwVerHost=" + device().hostFirmwareText
                + ";Serial=" + device().serialText + ";Product=Jorvek Pro;Devices=["
-               + deviceObjects.joinIntoString (",") + "];Platform=Windows}";
+               + deviceObjects.joinIntoString (",") + "];Platform=" + WebEndpoints::platformName + "}";
     }
 };
 

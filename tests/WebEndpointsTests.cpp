@@ -12,7 +12,7 @@
 TEST (WebEndpoints, AddressesJoinOriginAndFixedPath)
 {
     EXPECT_EQ (WebEndpoints::getAddress (WebEndpoints::versionList),
-               juce::String ("https://updates.pellion.invalid/api/apps/pellion/windows/versions"));
+               "https://updates.pellion.invalid/api/apps/pellion/" + juce::String (WebEndpoints::platformKey) + "/versions");
     EXPECT_EQ (WebEndpoints::getAddress (WebEndpoints::firmwareCatalogue),
                juce::String ("https://catalogue.pellion.invalid/sv/sv_midi_firmware_v4.json"));
     EXPECT_EQ (WebEndpoints::getAddress (WebEndpoints::deviceReport),
@@ -30,9 +30,38 @@ TEST (WebEndpoints, AddressesJoinOriginAndFixedPath)
     juce::PropertySet properties;
     properties.setValue ("UpdateServer", "http://127.0.0.1:9");
     EXPECT_EQ (WebEndpoints::getAddress (WebEndpoints::versionList, &properties),
-               juce::String ("http://127.0.0.1:9/api/apps/pellion/windows/versions"));
+               "http://127.0.0.1:9/api/apps/pellion/" + juce::String (WebEndpoints::platformKey) + "/versions");
     EXPECT_EQ (WebEndpoints::getAddress (WebEndpoints::deviceReport, &properties),
                juce::String ("https://report.pellion.invalid/custom/postPvDevice.php"));
+}
+
+TEST (WebEndpoints, VersionListIsThatOfTheRunningPlatform)
+{
+    const juce::String entries ("{\"items\":["
+        "{\"app\":\"pellion\",\"platform\":\"linux\",\"version\":\"8.7\",\"url\":\"https://h/pellion-8.7.deb\",\"date\":\"d\"},"
+        "{\"app\":\"pellion\",\"platform\":\"windows\",\"version\":\"8.9\",\"url\":\"https://h/setup-8.9.exe\",\"date\":\"d\"}]}");
+    const juce::String windowsOnly ("{\"items\":["
+        "{\"app\":\"pellion\",\"platform\":\"windows\",\"version\":\"8.9\",\"url\":\"https://h/setup-8.9.exe\",\"date\":\"d\"}]}");
+
+   #if JUCE_LINUX
+    EXPECT_EQ (juce::String (WebEndpoints::versionListPath), "/api/apps/pellion/linux/versions");
+    EXPECT_EQ (juce::String (WebEndpoints::platformName), "Linux");
+
+    // The newer installer for another platform is never offered.
+    const auto offered = WebAnswerParsers::parseVersionList (entries);
+    EXPECT_TRUE (offered.valid);
+    EXPECT_EQ (offered.platform, "linux");
+    EXPECT_EQ (offered.version, "8.7");
+    EXPECT_EQ (offered.url, "https://h/pellion-8.7.deb");
+    EXPECT_FALSE (WebAnswerParsers::parseVersionList (windowsOnly).valid);
+   #elif JUCE_WINDOWS
+    EXPECT_EQ (juce::String (WebEndpoints::versionListPath), "/api/apps/pellion/windows/versions");
+    EXPECT_EQ (WebAnswerParsers::parseVersionList (entries).version, "8.9");
+   #endif
+
+    // The path and the accepted entries are always of the same platform.
+    EXPECT_EQ (juce::String (WebEndpoints::versionListPath),
+               "/api/apps/pellion/" + juce::String (WebEndpoints::platformKey) + "/versions");
 }
 
 TEST (WebEndpoints, CatalogueProductIdPerProductCode)
@@ -75,7 +104,7 @@ class WebVersionListParser : public ::testing::TestWithParam<ParserCase> {};
 TEST_P (WebVersionListParser, ReadsTheNewestMatchingEntry)
 {
     const auto& c = GetParam();
-    const auto info = WebAnswerParsers::parseVersionList (c.json);
+    const auto info = WebAnswerParsers::parseVersionList (c.json, "windows");
 
     EXPECT_EQ (info.version, juce::String (c.version));
     EXPECT_EQ (info.url, juce::String (c.url));
@@ -193,6 +222,60 @@ INSTANTIATE_TEST_SUITE_P (Web, WebCatalogueParser, ::testing::Values (
     ParserCase { "not JSON", "Not found: the requested catalogue does not exist on this server",
                  "", "", "", "", false }
 ));
+
+// Both answers in one text, so that each row reads both parsers: the catalogue entry of the
+// Jorvek's host core and the version list entry of this platform, beside a padding value.
+static juce::String bothAnswersWith (const juce::String& padding)
+{
+    return "{\"versions\":[{\"product\":\"jorvekpro\",\"version\":\"4.6\",\"url\":\"https://h/fw.hex\",\"date\":\"d\"}],"
+           "\"items\":[{\"app\":\"pellion\",\"platform\":\"" + juce::String (WebEndpoints::platformKey)
+           + "\",\"version\":\"8.7\",\"url\":\"https://h/s.exe\",\"date\":\"d\"}],\"pad\":" + padding + "}";
+}
+
+static juce::String nestedArrays (int levels)
+{
+    return juce::String::repeatedString ("[", levels) + juce::String::repeatedString ("]", levels);
+}
+
+TEST (WebAnswerParsers, DeepNestingOrHugeNumbersAreNoAnswer)
+{
+    struct Case { const char* name; juce::String text; int depth; bool valid; };
+
+    const Case cases[] = {
+        { "100,000 [",                 juce::String::repeatedString ("[", 100000),         100000, false },
+        { "{\"a\": 100,000 times",      juce::String::repeatedString ("{\"a\":", 100000),   100000, false },
+        { "closed nesting of 40000",   nestedArrays (40000),                               40000,  false },
+        { "answer with 33 levels",     bothAnswersWith (nestedArrays (32)),                33,     false },
+        { "answer with 32 levels",     bothAnswersWith (nestedArrays (31)),                32,     true },
+        { "brackets in strings",       bothAnswersWith ("\"" + juce::String::repeatedString ("[{", 5000) + "\\\"]\""), 3, true },
+        { "plain answer",              bothAnswersWith ("0"),                              3,      true },
+        // Numbers whose digits overflow the framework's 64-bit gathering are refused as well.
+        { "number of 19 digits",       bothAnswersWith ("4444444444444444444"),            3,      false },
+        { "number of 18 digits",       bothAnswersWith ("-444444444444444444.5e3"),        3,      true },
+        { "long digits in a string",   bothAnswersWith ("\"" + juce::String::repeatedString ("9", 400) + "\""), 3, true },
+        // A '-' that no digit follows would make the framework's reader take the text's end for one.
+        { "minus at the end",          "[1,-",                                             1,      false },
+        { "minus before a letter",     bothAnswersWith ("[- x]"),                          3,      false },
+        { "minus, blanks and a digit", bothAnswersWith ("[- 2, \"-\"]"),                  3,      true },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        EXPECT_EQ (WebAnswerParsers::getNestingDepth (c.text), c.depth);
+
+        const auto firmware = WebAnswerParsers::parseFirmwareCatalogue (c.text, "jorvekpro");
+        const auto application = WebAnswerParsers::parseVersionList (c.text);
+        EXPECT_EQ (firmware.valid, c.valid);
+        EXPECT_EQ (application.valid, c.valid);
+
+        if (! c.valid)
+        {
+            EXPECT_TRUE (firmware.version.isEmpty() && firmware.url.isEmpty());
+            EXPECT_TRUE (application.version.isEmpty() && application.url.isEmpty());
+        }
+    }
+}
 
 TEST (WebCatalogueParser, ProductCodeWithoutIdGivesAnEmptyRecord)
 {
@@ -390,10 +473,17 @@ TEST (WebInstallerFileName, UntrustedNamesAreRefusedOrMadeLegal)
         { "https://h/dl/c:evil.exe", "" },
         { "https://h/dl/evil\x01.exe", "" },
         { "https://h/dl/evil\x7f.exe", "" },
-        { "https://h/dl/..%2F..%2Fevil.exe", "..%2F..%2Fevil.exe" },
+        { "https://h/dl/..%2F..%2Fevil.exe", "" },
+        { "https://h/dl/a..%2F..%2Fevil.exe", "a..%2F..%2Fevil.exe" },
         { "https://h/dl/a<b>|c*.exe", "abc.exe" },
         { "https://h/dl/<>", "" },
         { "https://h/dl/setup 8.7.exe", "setup 8.7.exe" },
+        // Hidden names, which where the desktop is the home folder would replace the user's own files.
+        { "https://h/dl/.bashrc", "" },
+        { "https://h/dl/.profile", "" },
+        { "https://h/dl/.setup.exe?x=1", "" },
+        { "https://h/dl/<.profile", "" },
+        { "https://h/dl/setup.exe.", "setup.exe." },
     };
 
     for (auto& c : cases)
@@ -403,25 +493,34 @@ TEST (WebInstallerFileName, UntrustedNamesAreRefusedOrMadeLegal)
 TEST (WebInstallerFileName, TargetStaysInTheDesktopAndReplacesOnlyRegularFiles)
 {
     juce::TemporaryFile folder;
-    const auto desktop = folder.getFile();
+    const auto home = folder.getFile();
+    const auto desktop = home.getChildFile ("Desktop");
     ASSERT_TRUE (desktop.createDirectory());
+    const auto chooseTarget = [&home] (const juce::String& url, const juce::File& desktopFolder)
+    {
+        return InstallerDownload::chooseTarget (url, desktopFolder, home);
+    };
 
-    EXPECT_EQ (InstallerDownload::chooseTarget ("https://h/setup.exe", desktop), desktop.getChildFile ("setup.exe"));
-    EXPECT_EQ (InstallerDownload::chooseTarget ("https://h/..%2Fsetup.exe", desktop).getParentDirectory(), desktop);
+    EXPECT_EQ (chooseTarget ("https://h/setup.exe", desktop), desktop.getChildFile ("setup.exe"));
+    EXPECT_EQ (chooseTarget ("https://h/a%2F..%2Fsetup.exe", desktop).getParentDirectory(), desktop);
 
     ASSERT_TRUE (desktop.getChildFile ("old.exe").replaceWithText ("old"));
-    EXPECT_EQ (InstallerDownload::chooseTarget ("https://h/old.exe", desktop), desktop.getChildFile ("old.exe"));
+    EXPECT_EQ (chooseTarget ("https://h/old.exe", desktop), desktop.getChildFile ("old.exe"));
 
     ASSERT_TRUE (desktop.getChildFile ("folder.exe").createDirectory());
-    EXPECT_EQ (InstallerDownload::chooseTarget ("https://h/folder.exe", desktop), juce::File());
+    EXPECT_EQ (chooseTarget ("https://h/folder.exe", desktop), juce::File());
 
     ASSERT_TRUE (desktop.getChildFile ("old.exe").createSymbolicLink (desktop.getChildFile ("link.exe"), true));
-    EXPECT_EQ (InstallerDownload::chooseTarget ("https://h/link.exe", desktop), juce::File());
+    EXPECT_EQ (chooseTarget ("https://h/link.exe", desktop), juce::File());
 
-    EXPECT_EQ (InstallerDownload::chooseTarget ("https://h/setup.exe", desktop.getChildFile ("missing")), juce::File());
-    EXPECT_EQ (InstallerDownload::chooseTarget ("https://h/dl/", desktop), juce::File());
+    EXPECT_EQ (chooseTarget ("https://h/setup.exe", desktop.getChildFile ("missing")), juce::File());
+    EXPECT_EQ (chooseTarget ("https://h/dl/", desktop), juce::File());
 
-    desktop.deleteRecursively();
+    // A desktop folder that is the home folder takes no download, whatever its name.
+    EXPECT_EQ (chooseTarget ("https://h/setup.exe", home), juce::File());
+    EXPECT_EQ (chooseTarget ("https://h/.profile", home), juce::File());
+
+    home.deleteRecursively();
 }
 
 //==============================================================================
@@ -484,7 +583,10 @@ TEST_F (WebDeviceReportBody, KeysInOrderHexValuesAndOneObjectPerDevice)
     EXPECT_EQ (parsed["FwVerHost"].toString(), juce::String ("4.5"));
     EXPECT_EQ (parsed["Serial"].toString(), juce::String ("000000010000000200000003"));
     EXPECT_EQ (parsed["Product"].toString(), juce::String ("Calder Pro"));
-    EXPECT_EQ (parsed["Platform"].toString(), juce::String ("Windows"));
+    EXPECT_EQ (parsed["Platform"].toString(), juce::String (WebEndpoints::platformName));
+   #if JUCE_LINUX
+    EXPECT_EQ (parsed["Platform"].toString(), juce::String ("Linux"));
+   #endif
 
     auto* devices = parsed["Devices"].getArray();
     ASSERT_NE (devices, nullptr);

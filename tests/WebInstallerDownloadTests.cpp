@@ -124,7 +124,10 @@ TEST_F (WebInstallerDownload, UntrustedNamesNeverWriteOutsideTheDesktop)
         { "/dl/..",                  InstallerDownload::State::refused,  nullptr },
         { "/dl/",                    InstallerDownload::State::refused,  nullptr },
         { "/dl/..\\evil.exe",        InstallerDownload::State::refused,  nullptr },
-        { "/dl/..%2F..%2Fevil.exe",  InstallerDownload::State::finished, "Desktop/..%2F..%2Fevil.exe" },
+        { "/dl/.bashrc",             InstallerDownload::State::refused,  nullptr },
+        { "/dl/.profile",            InstallerDownload::State::refused,  nullptr },
+        { "/dl/..%2F..%2Fevil.exe",  InstallerDownload::State::refused,  nullptr },
+        { "/dl/a%2F..%2F..%2Fevil.exe", InstallerDownload::State::finished, "Desktop/a%2F..%2F..%2Fevil.exe" },
         { "/dl/%2e%2e",              InstallerDownload::State::finished, "Desktop/%2e%2e" },
     };
 
@@ -168,6 +171,26 @@ TEST_F (WebInstallerDownload, NeverReplacesADirectoryOrALink)
     EXPECT_EQ (ontoFolder.getState(), InstallerDownload::State::refused);
     EXPECT_TRUE (desktop.getChildFile ("setup.exe").isDirectory());
     EXPECT_EQ (server.getNumRequests(), 0);
+}
+
+TEST_F (WebInstallerDownload, RefusedWhereTheDesktopFolderIsTheHomeFolder)
+{
+    // A desktop without a folder of its own: the user's folder settings name the home folder.
+    ASSERT_TRUE (home.getChildFile (".config").createDirectory());
+    ASSERT_TRUE (home.getChildFile (".config/user-dirs.dirs").replaceWithText ("XDG_DESKTOP_DIR=\"$HOME/\"\n"));
+    ASSERT_EQ (juce::File::getSpecialLocation (juce::File::userDesktopDirectory), home);
+    ASSERT_TRUE (home.getChildFile (".profile").replaceWithText ("user's own"));
+
+    for (auto* path : { "/dl/setup.exe", "/dl/.profile", "/dl/.bashrc" })
+    {
+        server.setResponse (path, LocalHttpServer::Response::text ("payload"));
+        InstallerDownload download (server.getOrigin() + path);
+        EXPECT_EQ (download.getState(), InstallerDownload::State::refused) << path;
+    }
+
+    EXPECT_EQ (server.getNumRequests(), 0);
+    EXPECT_EQ (home.getChildFile (".profile").loadFileAsString(), juce::String ("user's own"));
+    EXPECT_EQ (filesUnderHome(), juce::StringArray (".config", ".config/user-dirs.dirs", ".profile", "Desktop"));
 }
 
 TEST_F (WebInstallerDownload, ShortUrlIsIgnoredAndMissingDesktopRefused)

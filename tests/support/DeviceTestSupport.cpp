@@ -10,7 +10,7 @@ void resetDeviceForTest (MidiController& d)
     d.userInterface = nullptr;
     d.setProductCode (productNone);
     d.resetDeviceState();
-    d.upgradeStep = 0;
+    d.endFirmwareProgramming();
     d.upgradeInProgress = 0;
     d.replyTimeoutScale = 1.0f;
     d.manualConnect = 0;
@@ -21,6 +21,8 @@ void resetDeviceForTest (MidiController& d)
     d.outputIdentifier.clear();
     d.setAcceptedInput ({});
     d.firmwareImageSize = 0;
+    d.firmwareImageProductId = 255;
+    d.firmwareImageAcceptance = {};
     d.warningShown = 0;
     d.infoShown = 0;
     std::fill (std::begin (d.firmwareImage), std::end (d.firmwareImage), (juce::uint8) 0xFF);
