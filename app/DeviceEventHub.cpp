@@ -362,20 +362,7 @@ void DeviceEventHub::identityArriving()
 
 void DeviceEventHub::bootloaderAnswered (bool upgradeContinues)
 {
-    if (auto* settings = main.getSettings()) settings->updateEnablement (editorBusy);
-    if (auto* router = main.getRouter())     router->updateEnablement (editorLocked);
-    if (auto* filter = main.getFilter())     filter->updateEnablement (editorLocked);
-    if (auto* mapper = main.getMapper())     mapper->updateEnablement (editorLocked);
-
-    main.setEditorsEnabled (false);
-
-    if (upgradeContinues)
-    {
-        if (auto* upgrader = main.getUpgrader())
-            upgrader->updateEnablement (editorLocked);
-
-        main.setEditorsEnabled (false);
-    }
+    main.lockAllEditors (upgradeContinues);
 }
 
 //==============================================================================

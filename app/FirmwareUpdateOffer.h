@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/ProductTables.h"
+
 #include "app/FirmwareVersionInfo.h"
 
 class MidiController;
@@ -50,7 +52,7 @@ struct FirmwareUpdateOffer
     /** Whether answering "No" switches to the host core (a device core in application mode). */
     static bool switchesToHostCoreOnDecline (int productCode, int deviceMode);
 
-    static bool isDeviceCore (int productCode) { return productCode >= 7 && productCode <= 12; }
+    static bool isDeviceCore (int productCode) { return ProductTables::isDeviceCode (productCode); }
 
     /** " (Device core)" for codes 7 to 12, else " (Host core)". */
     static juce::String getCoreSuffix (int productCode);

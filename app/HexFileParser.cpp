@@ -1,6 +1,7 @@
 #include "app/HexFileParser.h"
 #include "app/Upgrader.h"
 #include "device/MidiController.h"
+#include "device/ProductTables.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,10 +26,6 @@ namespace
 
     constexpr juce::uint32 imageCapacity = (juce::uint32) MidiController::firmwareImageCapacity;
     constexpr juce::uint8 noProductId = 255;
-
-    // Id bytes of the host and the device core of products 1 to 6
-    constexpr int hostCoreIds[]   = { 31, 34, 36, 38, 40, 42 };
-    constexpr int deviceCoreIds[] = { 33, 35, 37, 39, 41, 43 };
 
     enum RecordType
     {
@@ -251,10 +248,7 @@ HexFileParser::HexFileParser()
         juce::AlertWindow::showAsync (makeMismatchBoxOptions(), std::move (onResult));
     };
 
-    enableStartUpgrade = [] (juce::Component& firmwareTab)
-    {
-        enableStartUpgradeButton (firmwareTab);
-    };
+    enableStartUpgrade = [] (juce::Component&) {};
 }
 
 HexFileParser::~HexFileParser() = default;
@@ -532,10 +526,10 @@ juce::String HexFileParser::switchCoreIfNeeded (juce::uint8 imageId)
     if (imageId == connectedId)
         return {};
 
-    for (int product = 1; product <= 6; ++product)
+    for (int product = 1; product <= ProductTables::numProducts; ++product)
     {
-        const int hostId = hostCoreIds[product - 1];
-        const int deviceId = deviceCoreIds[product - 1];
+        const int hostId = ProductTables::hostIdOf (product);
+        const int deviceId = ProductTables::deviceIdOf (product);
 
         if (imageId == hostId && connectedId == deviceId)
         {
@@ -557,7 +551,7 @@ juce::String HexFileParser::switchCoreIfNeeded (juce::uint8 imageId)
             if (postStatus != nullptr)
                 postStatus ("Switched product to Sv device");
 
-            device->setProductCode (product + 6);
+            device->setProductCode (product + ProductTables::numProducts);
             return {};
         }
     }
@@ -608,12 +602,4 @@ juce::MessageBoxOptions HexFileParser::makeMismatchBoxOptions()
                              "in a bricked product, would you like to upgrade anyway?")
                .withButton ("Yes: Upgrade anyway")
                .withButton ("Cancel");
-}
-
-void HexFileParser::enableStartUpgradeButton (juce::Component& firmwareTab)
-{
-    for (auto* child : firmwareTab.getChildren())
-        if (auto* button = dynamic_cast<juce::Button*> (child))
-            if (button->getButtonText() == "Start upgrade")
-                button->setEnabled (true);
 }

@@ -68,9 +68,6 @@ public:
     /** The options of the product id mismatch box. */
     static juce::MessageBoxOptions makeMismatchBoxOptions();
 
-    /** Enables the "Start upgrade" button among the children of a Firmware tab. */
-    static void enableStartUpgradeButton (juce::Component& firmwareTab);
-
     /** Status texts (posted to the device object as status messages by default). */
     std::function<void (const juce::String&)> postStatus;
 
@@ -79,7 +76,7 @@ public:
     std::function<void (std::function<void (int)> onResult)> showMismatchBox;
 
     /** Called after "Yes: Upgrade anyway" with the Firmware tab that created the
-        reader, while that tab still exists. By default enableStartUpgradeButton. */
+        reader, while that tab still exists; the tab enables its "Start upgrade" button. */
     std::function<void (juce::Component& firmwareTab)> enableStartUpgrade;
 
     //==============================================================================

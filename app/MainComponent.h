@@ -7,6 +7,11 @@
 #include "app/FirmwareVersionInfo.h"
 #include "app/AppVersionInfo.h"
 #include "app/DeviceEventHub.h"
+#include "app/BoxPresenter.h"
+#include "app/ConnectionMonitor.h"
+#include "app/FirmwareUpgradeController.h"
+#include "app/WebUpdates.h"
+#include "app/EditorPanel.h"
 #include "editors/Filter.h"
 #include "editors/Mapper.h"
 #include "routing/RouterMidi.h"
@@ -16,16 +21,11 @@
 #include "settings/FullMap.h"
 #include "settings/FullMapWindow.h"
 
-class AppVersionCheckThread;
-class FileDownloadThread;
-class SendDevicesToKelmoraServerThread;
-class InstallerDownload;
-
 /** The main window's content and the application's hub: the tabbed editors, the status and
-    information lines, the two main buttons, the preset bar, the properties file, the worker
-    threads and the connection monitor. */
+    information lines, the two main buttons, the preset bar and the properties file. It lays them
+    out and forwards to the parts that do the work: the connection monitor, the firmware upgrade,
+    the web updates, the box presenter and the hub that tells the editors what the device did. */
 class MainComponent : public juce::Component,
-                      public juce::Timer,
                       public juce::MessageListener,
                       public juce::Button::Listener,
                       public DeviceUserInterface
@@ -47,6 +47,11 @@ public:
     Presets* getPresets() { return presets.get(); }
     /** The full-settings window's content, when that window exists. */
     FullMap* getFullMap();
+    /** Every tab page and the preset bar, in the order they hear of a lost product. */
+    juce::Array<EditorPanel*> getEditorPanels();
+    /** Nothing can be edited while only a bootloader answers or an upgrade runs; the Settings page
+        keeps its connection controls. */
+    void lockAllEditors (bool upgraderToo);
 
     //==============================================================================
     // Properties file, per device
@@ -58,8 +63,10 @@ public:
 
     //==============================================================================
     // Connection monitor
-    void restartDeviceSearch();
-    void timerCallback() override;
+    void restartDeviceSearch()                 { connectionMonitor.restartDeviceSearch(); }
+    void timerCallback()                       { connectionMonitor.tick(); }
+    bool isTimerRunning() const noexcept       { return connectionMonitor.isRunning(); }
+    void stopTimer()                           { connectionMonitor.stop(); }
     void onDeviceDisconnected();
 
     //==============================================================================
@@ -72,51 +79,57 @@ public:
     void buttonClicked (juce::Button*) override;
     void showFullSettings();
     void showDeviceAlert (bool warningIcon, const juce::String& text, std::function<void()> onClosed) override;
+    /** The version label, with a suffix after the version. */
+    void showVersion (const juce::String& suffix = {});
+    juce::String applicationVersion() const;
 
     //==============================================================================
     // Worker threads and the maker's web endpoints
     void handleMessage (const juce::Message& message) override;
     void postCallBacksMessage (int type, const juce::String& text, const FirmwareVersionInfo& firmware, const AppVersionInfo& app);
-    void startVersionCheck (const juce::String& url);
-    void showAppUpdateDialog (AppVersionInfo info);
-    void downloadAppUpdate (const juce::String& url);
-    void startFileDownload (int productCode, const juce::String& address, int mode) override;
-    void showFirmwareUpdateDialog (FirmwareVersionInfo info);
-    void startDeviceReport() override;
-    juce::String getCatalogueAddress() override;
-    juce::String getVersionListAddress();
-    juce::String getReportAddress();
+    void startVersionCheck (const juce::String& url)           { webUpdates.startVersionCheck (url); }
+    void showAppUpdateDialog (AppVersionInfo info)              { webUpdates.showAppUpdateDialog (info); }
+    void downloadAppUpdate (const juce::String& url)            { webUpdates.downloadAppUpdate (url); }
+    void startFileDownload (int productCode, const juce::String& address, int mode) override
+                                                                { webUpdates.startFileDownload (productCode, address, mode); }
+    void showFirmwareUpdateDialog (FirmwareVersionInfo info)    { webUpdates.showFirmwareUpdateDialog (info); }
+    void startDeviceReport() override                           { webUpdates.startDeviceReport(); }
+    juce::String getCatalogueAddress() override                 { return webUpdates.getCatalogueAddress(); }
+    juce::String getVersionListAddress()                        { return webUpdates.getVersionListAddress(); }
+    juce::String getReportAddress()                             { return webUpdates.getReportAddress(); }
 
     //==============================================================================
     // Firmware upgrade
-    void startFirmwareUpgrade() override;
-    void reportUpgradeResult (int code) override;
-    bool isUpgradeRequested() override { return upgradeRequested; }
-    void setUpgradeRequested (bool requested) override { upgradeRequested = requested; }
-    /** True from the start of programming an image until its result is reported. */
-    bool programmingRuns() const;
-    /** The worker messages that bring a catalogue entry or a firmware file. */
-    static bool isFirmwareMessage (int type);
+    void startFirmwareUpgrade() override                        { firmwareUpgrade.startFirmwareUpgrade(); }
+    void reportUpgradeResult (int code) override                { firmwareUpgrade.reportUpgradeResult (code); }
+    bool isUpgradeRequested() override                          { return upgradeRequested; }
+    void setUpgradeRequested (bool requested) override          { upgradeRequested = requested; }
 
-    /** Shows an asynchronous framework box; a two-button box answers 1 for its first button and
-        0 for its second. Tests replace it to read and answer the box. */
-    std::function<void (const juce::MessageBoxOptions&, std::function<void (int)>)> showAsyncBox;
+    //==============================================================================
+    // The parts that do the work
+    BoxPresenter boxPresenter { *this };
+    ConnectionMonitor connectionMonitor { *this };
+    FirmwareUpgradeController firmwareUpgrade { *this };
+    WebUpdates webUpdates { *this };
+    DeviceEventHub deviceEvents { *this };
+
+    /** Shows every box of the application (see BoxPresenter::showBox); tests replace it. */
+    BoxPresenter::Shower& showAsyncBox = boxPresenter.showBox;
 
     //==============================================================================
     std::unique_ptr<FullMapWindow> fullMapWindow;
     std::unique_ptr<juce::PropertiesFile> propertiesFile;
-    std::unique_ptr<SendDevicesToKelmoraServerThread> reportThread;
-    int selectedInputIndex = 255;
-    int selectedOutputIndex = 255;
-    int lastScanCode = -1;
+    std::unique_ptr<SendDevicesToKelmoraServerThread>& reportThread = webUpdates.reportThread;
+    int& selectedInputIndex = connectionMonitor.selectedInputIndex;
+    int& selectedOutputIndex = connectionMonitor.selectedOutputIndex;
+    int& lastScanCode = connectionMonitor.lastScanCode;
     bool fullSettingsShown = false;
-    bool upgradeRequested = false;
-    bool restoreRequested = false;
-    int connectionState = 0;
+    bool& upgradeRequested = firmwareUpgrade.upgradeRequested;
+    bool& restoreRequested = firmwareUpgrade.restoreRequested;
+    int& connectionState = connectionMonitor.connectionState;
     juce::TooltipWindow tooltipWindow;
-    DeviceEventHub deviceEvents { *this };
-    std::unique_ptr<FileDownloadThread> fileDownloadThread;
-    std::unique_ptr<AppVersionCheckThread> appVersionCheckThread;
+    std::unique_ptr<FileDownloadThread>& fileDownloadThread = webUpdates.fileDownloadThread;
+    std::unique_ptr<AppVersionCheckThread>& appVersionCheckThread = webUpdates.appVersionCheckThread;
     LookAndFeelCustom lookAndFeel;
     std::unique_ptr<juce::Label> statusLabel;
     std::unique_ptr<juce::Label> infoLabel;
@@ -126,13 +139,13 @@ public:
     std::unique_ptr<juce::TextButton> buttonViewFullSettings;
     std::unique_ptr<Presets> presets;
     juce::Image logo;
-    std::unique_ptr<InstallerDownload> installerDownload;
+    std::unique_ptr<InstallerDownload>& installerDownload = webUpdates.installerDownload;
 
 private:
-    /** Opens the product's input and output and asks for its identity; false when a port can't be opened. */
-    bool openPortsAndRequestIdentity();
     void layoutTabButtons();
-    juce::String applicationVersion() const;
+    /** The tab content of this class whose component has this name, from index 3 on. */
+    template <typename Page>
+    Page* findPage (const juce::String& name);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -45,6 +45,31 @@ MainComponent* Upgrader::getMainComponent() const
     return dynamic_cast<MainComponent*> (owner);
 }
 
+void Upgrader::prepareReader (HexFileParser& parser)
+{
+    parser.owner = this;
+
+    // The mismatch box queues with every other box of the application.
+    if (auto* main = getMainComponent())
+    {
+        juce::Component::SafePointer<MainComponent> safeMain (main);
+
+        parser.showMismatchBox = [safeMain] (std::function<void (int)> onResult)
+        {
+            if (auto* m = safeMain.getComponent())
+                m->boxPresenter.show (HexFileParser::makeMismatchBoxOptions(), std::move (onResult));
+        };
+    }
+
+    juce::Component::SafePointer<Upgrader> safeThis (this);
+
+    parser.enableStartUpgrade = [safeThis] (juce::Component&)
+    {
+        if (auto* tab = safeThis.getComponent())
+            tab->startUpgradeButton->setEnabled (true);
+    };
+}
+
 void Upgrader::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xff323e44));
@@ -155,7 +180,7 @@ void Upgrader::loadFirmwareFile (const juce::String& urlText)
 
     auto* device = MidiController::getInstance();
     HexFileParser parser;
-    parser.owner = this;
+    prepareReader (parser);
     const auto result = parser.loadFile (urlText);
 
     if (result.isEmpty())
@@ -183,7 +208,7 @@ void Upgrader::loadFirmwareText (const juce::String& hexText)
 
     auto* device = MidiController::getInstance();
     HexFileParser parser;
-    parser.owner = this;
+    prepareReader (parser);
     const auto result = parser.parseText (hexText);
 
     startUpgradeButton->setEnabled (false);
@@ -232,4 +257,11 @@ void Upgrader::restoreOfficialFirmware()
         device->setProductCode (device->productCode + 6);
         device->requestIdentityLater();
     }
+}
+
+void Upgrader::productLost()
+{
+    updateRestoreButton (false);
+    loadFirmwareButton->setEnabled (false);
+    startUpgradeButton->setEnabled (false);
 }

@@ -2,12 +2,15 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 #include "device/DeviceTypes.h"
+#include "app/EditorPanel.h"
 
 class MainComponent;
+class HexFileParser;
 
 /** The "Firmware" tab: load a firmware image, start the upgrade, restore the official firmware. */
 class Upgrader : public juce::Component,
-                 public juce::Button::Listener
+                 public juce::Button::Listener,
+                 public EditorPanel
 {
 public:
     explicit Upgrader (juce::Component* owner);
@@ -23,6 +26,11 @@ public:
         image is being programmed; the mode is kept for the box's own clicks. */
     void updateUpgradeButtons (int mode);
     void updateRestoreButton (bool enable);
+
+    // EditorPanel
+    void productLost() override;
+    void setEditorMode (EditorMode mode) override  { updateEnablement (mode); }
+    void refreshFromModel() override {}
 
     void chooseFirmwareFile();
     /** Reads an Intel HEX file (a URL text) into the device object's image. */
@@ -41,6 +49,8 @@ public:
 
 private:
     MainComponent* getMainComponent() const;
+    /** Gives a reader this tab's mismatch box and "Start upgrade" button. */
+    void prepareReader (HexFileParser& parser);
     /** While an image is being programmed nothing here may replace it or start another upgrade. */
     static bool programmingRuns();
 

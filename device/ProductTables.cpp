@@ -133,7 +133,7 @@ void MidiController::switchToHostCore()
 
     if (isDeviceCode (productCode))
     {
-        setProductCode (productCode - 6);
+        setProductCode (productCode - ProductTables::numProducts);
         requestIdentityLater();
     }
 }

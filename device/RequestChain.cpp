@@ -1,4 +1,5 @@
 #include "device/MidiController.h"
+#include "device/ProductTables.h"
 
 void MidiController::readAllSettings()
 {
@@ -12,8 +13,8 @@ void MidiController::markAllSettingsForRead()
 {
     const float version = hostFirmwareVersion;
     const bool known = isProductKnown();
-    const bool hostProduct = productCode >= 1 && productCode <= 6;
-    const bool deviceProduct = productCode >= 7 && productCode <= 12;
+    const bool hostProduct = ProductTables::isHostCode (productCode);
+    const bool deviceProduct = ProductTables::isDeviceCode (productCode);
 
     auto markRange = [this] (int kind, int count)
     {

@@ -1,5 +1,6 @@
 #include "editors/Filter.h"
 #include "device/MidiController.h"
+#include "app/MainComponent.h"
 
 Filter::Filter (MainComponent* owner) : mainComponent (owner)
 {
@@ -33,3 +34,34 @@ void Filter::showPortFilters (int) {}
 void Filter::updateHostPortName (int) {}
 void Filter::updatePortName (int) {}
 void Filter::updateEnablement (int mode) { lastEnablementMode = mode; }
+
+void Filter::productLost()
+{
+    if (auto* device = MidiController::getInstance())
+    {
+        for (int preset = 0; preset < MidiController::numPresetRows; ++preset)
+        {
+            for (int entry = 0; entry < MidiController::numFilterEntries; ++entry)
+            {
+                device->filterChannels[preset][entry] = 0;
+                device->filterStatus[preset][entry] = 0;
+            }
+        }
+    }
+
+    if (getSelectedEntry() >= 0)
+        showPortFilters (getSelectedEntry());
+
+    clearPortSelection();
+
+    if (mainComponent != nullptr)
+        if (auto* fullMap = mainComponent->getFullMap())
+            fullMap->refresh();
+
+    updateEnablement (editorLocked);
+}
+
+void Filter::refreshFromModel()
+{
+    showPortFilters (getSelectedEntry());
+}

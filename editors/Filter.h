@@ -1,11 +1,13 @@
 #pragma once
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "app/EditorPanel.h"
 
 class MainComponent;
 
 /** The "MIDI Filter" tab: channel and message-type filters per input and output port. */
-class Filter : public juce::Component
+class Filter : public juce::Component,
+               public EditorPanel
 {
 public:
     explicit Filter (MainComponent* owner);
@@ -17,6 +19,11 @@ public:
     void updateHostPortName (int hostRecordIndex);
     void updatePortName (int portIndex);
     void updateEnablement (int mode);
+
+    // EditorPanel
+    void productLost() override;
+    void setEditorMode (EditorMode mode) override  { updateEnablement (mode); }
+    void refreshFromModel() override;
 
     /** The filter entry selected in the port choice (-1 none). */
     int getSelectedEntry() const { return selectedEntry; }

@@ -13,3 +13,18 @@ void Mapper::toggleCurveEditor() {}
 void Mapper::closeCurveEditor() {}
 void Mapper::updateEnablement (int mode) { lastEnablementMode = mode; }
 void Mapper::updatePortName (int) {}
+
+void Mapper::productLost()
+{
+    resetMappers (false, true, false);
+    closeCurveEditor();
+    updateEnablement (editorLocked);
+}
+
+void Mapper::refreshFromModel()
+{
+    const int selected = getSelectedPageIndex();
+
+    if (juce::isPositiveAndBelow (selected, mapperPages.size()))
+        mapperPages[selected]->loadFromRecord();
+}

@@ -13,3 +13,12 @@ void RouterMidi::resetRouter (bool, bool)
         for (auto& entry : device->usbDevicePortMasks)
             entry = { -1, 0xFFFFFFFFu };
 }
+
+void RouterMidi::productLost()
+{
+    resetRouter (false, true);
+    disableRouterButtons();
+
+    if (auto* list = getRouterList())
+        list->updateEnablement (0, 0);
+}

@@ -49,3 +49,38 @@ void Presets::setPresetItemText (int preset, const juce::String& text)
             presetSelector.setText (text, juce::dontSendNotification);
     }
 }
+
+void Presets::setControlsEnabled (bool enabled)
+{
+    if (enabled)
+        checkPresetModified (presetSelector.getText());
+    else
+        saveButton.setEnabled (false);
+
+    loadButton.setEnabled (enabled);
+
+    auto* device = MidiController::getInstance();
+    presetSelector.setEnabled (enabled && device != nullptr && device->hostFirmwareVersion >= 1.05f
+                               && device->isProductKnown());
+}
+
+void Presets::productLost()
+{
+    for (int p = 0; p < 16; ++p)
+    {
+        presetFilePaths[p].clear();
+        presetFileNames[p].clear();
+    }
+
+    presetSelector.setSelectedItemIndex (-1, juce::dontSendNotification);
+    resetPresetList();
+    saveButton.setEnabled (false);
+    loadButton.setEnabled (false);
+    presetSelector.setEnabled (false);
+}
+
+void Presets::refreshFromModel()
+{
+    if (auto* device = MidiController::getInstance())
+        selectPreset (device->currentPreset);
+}

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "app/EditorPanel.h"
 
 class MainComponent;
 
 /** The preset bar: choose, rename, load and save one preset. */
-class Presets : public juce::Component
+class Presets : public juce::Component,
+                public EditorPanel
 {
 public:
     explicit Presets (MainComponent* owner);
@@ -20,6 +22,13 @@ public:
     void confirmSaveOnQuit();
     /** Gives item `preset` of the selector a new text (shown at once when it is selected). */
     void setPresetItemText (int preset, const juce::String& text);
+    /** Enables or disables "Load", "Save" (by the modified check) and the selector. */
+    void setControlsEnabled (bool enabled);
+
+    // EditorPanel
+    void productLost() override;
+    void setEditorMode (EditorMode mode) override  { setControlsEnabled (mode == editorIdle); }
+    void refreshFromModel() override;
 
     juce::ComboBox presetSelector;
     juce::TextButton loadButton, saveButton;

@@ -334,3 +334,17 @@ juce::String getCurrentUsbProductName()
 
     return {};
 }
+
+void Settings::productLost()
+{
+    resetDeviceSettings();
+    updateEnablement (editorBusy);
+    dumpPanel.clearDump();
+}
+
+void Settings::refreshFromModel()
+{
+    if (auto* trs = getTrsPanel())          trs->refresh();
+    if (auto* sync24 = getSync24Panel())    sync24->refresh();
+    if (auto* powerDown = getPowerDownPanel()) powerDown->refresh();
+}

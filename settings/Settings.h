@@ -4,11 +4,13 @@
 #include <juce_audio_devices/juce_audio_devices.h>
 #include "settings/SettingsDumpDevDesc.h"
 #include "settings/SettingsPanels.h"
+#include "app/EditorPanel.h"
 
 class MainComponent;
 
 /** The "Settings" page: the choice of product and MIDI ports, and the device settings sub-panels. */
-class Settings : public juce::Component
+class Settings : public juce::Component,
+                 public EditorPanel
 {
 public:
     static constexpr int numPortSlots = 8;
@@ -34,6 +36,11 @@ public:
     void updateEnablement (int mode);
     void buildDeviceTabs();
     void resetDeviceSettings();
+
+    // EditorPanel
+    void productLost() override;
+    void setEditorMode (EditorMode mode) override  { updateEnablement (mode); }
+    void refreshFromModel() override;
 
     SettingsDumpDevDesc* getDumpPanel() { return &dumpPanel; }
     SettingsTRSTypes* getTrsPanel() { return nullptr; }

@@ -10,7 +10,7 @@ namespace
     juce::uint32 now() { return juce::Time::getMillisecondCounter(); }
 }
 
-class ConnectionMonitor : public SimulatedAppFixture
+class MonitorOfTheConnection : public SimulatedAppFixture
 {
 protected:
     /** A Jorvek, plugged in; host firmware 3.8 reads as 3.805, so the keep-alive applies to it. */
@@ -64,7 +64,7 @@ protected:
     juce::uint32 statusTime (const juce::String& text, juce::uint32 since) const  { return lineTime (main->statusLines, text, since); }
 };
 
-TEST_F (ConnectionMonitor, UnplugWhileIdleResetsEverythingAndTheSearchGoesOn)
+TEST_F (MonitorOfTheConnection, UnplugWhileIdleResetsEverythingAndTheSearchGoesOn)
 {
     auto product = addJorvek();
     ASSERT_TRUE (pumpUntilReadEnds (12000)) << main->statusLabel->getText();
@@ -108,7 +108,7 @@ TEST_F (ConnectionMonitor, UnplugWhileIdleResetsEverythingAndTheSearchGoesOn)
     EXPECT_EQ (main->connectionState, productJorvekDevice);
 }
 
-TEST_F (ConnectionMonitor, UnplugWhileARequestIsOutWaitsForTheReplyTimeout)
+TEST_F (MonitorOfTheConnection, UnplugWhileARequestIsOutWaitsForTheReplyTimeout)
 {
     auto product = addJorvek (0x04);
     ASSERT_TRUE (pumpUntilReadEnds (12000)) << main->statusLabel->getText();
@@ -144,7 +144,7 @@ TEST_F (ConnectionMonitor, UnplugWhileARequestIsOutWaitsForTheReplyTimeout)
     EXPECT_EQ (main->connectionState, 0);
 }
 
-TEST_F (ConnectionMonitor, LostManualConnectionIsClosedBeforeTheReset)
+TEST_F (MonitorOfTheConnection, LostManualConnectionIsClosedBeforeTheReset)
 {
     // The reset follows 400 ms or 10 ms after the tick; the framework's timers may fire up to 100 ms early.
     struct Case { const char* name; bool closeCanBeSent; int minDelay, maxDelay; };
@@ -189,7 +189,7 @@ TEST_F (ConnectionMonitor, LostManualConnectionIsClosedBeforeTheReset)
     }
 }
 
-TEST_F (ConnectionMonitor, KeepAliveGoesOnlyToIdlePowerDownModels)
+TEST_F (MonitorOfTheConnection, KeepAliveGoesOnlyToIdlePowerDownModels)
 {
     struct Case { const char* name; int productCode; float hostFirmware; int powerDown; bool pending; bool keepAlive; };
     const Case cases[] = {

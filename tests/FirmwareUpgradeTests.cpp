@@ -333,9 +333,9 @@ protected:
         // The firmware catalogue check after each identification fails at once.
         main->propertiesFile->setValue (WebEndpoints::catalogueServerKey, "http://127.0.0.1:9");
 
-        main->showAsyncBox = [this] (const juce::MessageBoxOptions& options, std::function<void (int)>)
+        main->showAsyncBox = [this] (const juce::MessageBoxOptions& options, std::function<void (int)> answer)
         {
-            main->boxes.add (options.getTitle() + ": " + options.getMessage());
+            main->readBox (options.getTitle() + ": " + options.getMessage(), options, std::move (answer));
         };
     }
 
@@ -663,7 +663,7 @@ TEST_F (FirmwareUpgrade, UpgradeAnywayProgramsTheAcceptedImage)
     // An image for the Calder's host core, accepted in the mismatch box.
     const auto image = makeFirmware (34, 600);
     loadFirmware (image);
-    ASSERT_TRUE (answerAlert ("Yes: Upgrade anyway"));
+    ASSERT_TRUE (main->answerBox ("Yes: Upgrade anyway"));
     ASSERT_TRUE (firmwareTab().startUpgradeButton->isEnabled());
     product->clearLogs();
 
@@ -900,7 +900,7 @@ TEST_P (FirmwareUpgradeProductSwap, ImageGoesOnlyIntoTheCoreAndProductItWasAccep
     loadFirmware (makeFirmware ((juce::uint8) c.imageId, 600));
 
     if (c.imageId != 38)
-        ASSERT_TRUE (answerAlert (c.acceptedAnyway ? "Yes: Upgrade anyway" : "Cancel"));
+        ASSERT_TRUE (main->answerBox (c.acceptedAnyway ? "Yes: Upgrade anyway" : "Cancel"));
 
     ASSERT_EQ (device().firmwareImageSize, 600u);
 
@@ -961,7 +961,7 @@ TEST_F (FirmwareUpgrade, AcceptanceIsHonouredOnlyForTheCoreAndSerialItWasGivenFo
     ASSERT_TRUE (pumpUntilReadEnds (8000));
 
     loadFirmware (makeFirmware (34, 600));
-    ASSERT_TRUE (answerAlert ("Yes: Upgrade anyway"));
+    ASSERT_TRUE (main->answerBox ("Yes: Upgrade anyway"));
 
     const auto jorvekSerial = device().serialText;
     EXPECT_TRUE (device().imageFitsConnectedCore());

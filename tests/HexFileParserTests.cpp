@@ -451,19 +451,3 @@ TEST (HexFileParserBox, MismatchBoxOptions)
     EXPECT_EQ (options.getButtonText (1), "Cancel");
 }
 
-TEST (HexFileParserBox, EnablesOnlyTheStartUpgradeButton)
-{
-    juce::Component tab;
-    juce::TextButton load ("Load firmware"), start ("Start upgrade");
-
-    for (auto* button : { &load, &start })
-    {
-        button->setEnabled (false);
-        tab.addAndMakeVisible (button);
-    }
-
-    HexFileParser::enableStartUpgradeButton (tab);
-
-    EXPECT_TRUE (start.isEnabled());
-    EXPECT_FALSE (load.isEnabled());
-}

@@ -143,6 +143,45 @@ void RecordingMainComponent::showDeviceAlert (bool, const juce::String& text, st
     deviceAlerts.add (text);
 }
 
+void RecordingMainComponent::readBox (const juce::String& text, const juce::MessageBoxOptions& options,
+                                      std::function<void (int)> answer)
+{
+    boxes.add (text);
+
+    if (options.getNumButtons() <= 1)
+    {
+        if (answer)
+            answer (0);
+    }
+    else
+    {
+        openBoxes.push_back ({ options, std::move (answer) });
+    }
+}
+
+bool RecordingMainComponent::answerBox (const juce::String& buttonText)
+{
+    for (auto it = openBoxes.begin(); it != openBoxes.end(); ++it)
+    {
+        for (int i = 0; i < it->options.getNumButtons(); ++i)
+        {
+            if (it->options.getButtonText (i) == buttonText)
+            {
+                // The first of two buttons answers 1, the second 0.
+                auto answer = std::move (it->answer);
+                openBoxes.erase (it);
+
+                if (answer)
+                    answer (i == 0 ? 1 : 0);
+
+                return true;
+            }
+        }
+    }
+
+    return false;
+}
+
 bool RecordingMainComponent::statusWasShown (const juce::String& text) const
 {
     return std::any_of (statusLines.begin(), statusLines.end(), [&text] (const Line& l) { return l.text == text; });
@@ -156,9 +195,9 @@ void SimulatedAppFixture::SetUp()
     MidiPortSystem::install (ports);
 
     main = std::make_unique<RecordingMainComponent>();
-    main->showAsyncBox = [this] (const juce::MessageBoxOptions& options, std::function<void (int)>)
+    main->showAsyncBox = [this] (const juce::MessageBoxOptions& options, std::function<void (int)> answer)
     {
-        main->boxes.add (options.getMessage());
+        main->readBox (options.getMessage(), options, std::move (answer));
     };
 }
 

@@ -87,6 +87,19 @@ public:
 
     std::vector<Line> statusLines, infoLines;
     juce::StringArray deviceAlerts, boxes;
+    /** The boxes with two buttons that are still open, oldest first (one-button boxes are closed
+        as soon as they are read). */
+    struct OpenBox
+    {
+        juce::MessageBoxOptions options;
+        std::function<void (int)> answer;
+    };
+    std::vector<OpenBox> openBoxes;
+
+    /** Reads a box: notes its text, closes it at once when it has one button, else keeps it open. */
+    void readBox (const juce::String& text, const juce::MessageBoxOptions& options, std::function<void (int)> answer);
+    /** Presses a button of the oldest open box that has it, as a user would; false when none has it. */
+    bool answerBox (const juce::String& buttonText);
 };
 
 /** The application without its window: a recording main component over observed simulated ports.
