@@ -1,4 +1,5 @@
 #include "app/HexFileParser.h"
+#include "app/HexRecord.h"
 #include "app/Upgrader.h"
 #include "device/MidiController.h"
 #include "device/ProductTables.h"
@@ -11,11 +12,7 @@ namespace
 {
     const char* const errorEmptyLine       = "Error 1: Empty line";
     const char* const errorNoStartCode     = "Error 2: Fw Hex line does not start with ':'";
-    const char* const errorBaseLength      = "Error 3: Line with Base address should be lenght = 2";
-    const char* const errorDataLength      = "Error 4: Lenght of line does not match with data lenght";
-    const char* const errorNotWords        = "Error 5: Lenght of line is not multiple of word";
     const char* const errorOutOfRange      = "Error 6: Base address is out of range";
-    const char* const errorDamagedRecord   = "Error 7: Line checksum does not match";
     const char* const errorIdNotFound      = "Error 8: Product ID Not found in firmware file";
     const char* const errorIdMismatch      = "Error 9: Product ID in firmware does not match connected product ID";
     const char* const errorMissingEnd      = "Error 10: Missing last line code 0x01";
@@ -26,189 +23,6 @@ namespace
 
     constexpr juce::uint32 imageCapacity = (juce::uint32) MidiController::firmwareImageCapacity;
     constexpr juce::uint8 noProductId = 255;
-
-    enum RecordType
-    {
-        dataRecord            = 0x00,
-        endOfFileRecord       = 0x01,
-        extendedLinearAddress = 0x04
-    };
-
-    /** One record line, split into its fields. A field that lies (partly)
-        beyond the line reads its missing characters as nothing, and any
-        character that is not a hexadecimal digit is skipped; such a record is
-        refused as damaged (see findFault) before any of its values is used. */
-    struct HexRecord
-    {
-        /** The line as UTF-8 bytes. Invalid sequences are taken one byte per
-            character, so that no decoding ever reads outside the line. */
-        HexRecord (const char* bytes, size_t numBytes)
-        {
-            decode (reinterpret_cast<const juce::uint8*> (bytes), numBytes);
-
-            if (chars.size() > minimumLength)
-                dataEnd = chars.size() - 2;
-
-            count   = readHex (1, 3);
-            address = readHex (3, 7);
-            type    = readHex (7, 9);
-        }
-
-        bool isEmpty() const             { return chars.empty(); }
-        bool hasStartCode() const        { return ! chars.empty() && chars[0] == ':'; }
-        size_t getNumDataChars() const   { return dataEnd - dataStart; }
-
-        juce::uint8 getDataByte (juce::uint32 index) const
-        {
-            const auto start = dataStart + 2 * (size_t) index;
-            return (juce::uint8) readHex (start, std::min (start + 2, dataEnd));
-        }
-
-        /** The value of an extended linear address record: its first two data bytes. */
-        juce::uint32 getUpperAddress() const
-        {
-            return ((juce::uint32) getDataByte (0) << 8) | getDataByte (1);
-        }
-
-        bool hasWholeData() const        { return getNumDataChars() / 2 == count; }
-
-        /** True when every character after the start code is a hexadecimal digit. */
-        bool hasOnlyHexDigits() const
-        {
-            return std::all_of (chars.begin() + (chars.empty() ? 0 : 1), chars.end(), [] (juce::juce_wchar c)
-            {
-                return juce::CharacterFunctions::getHexDigitValue (c) >= 0;
-            });
-        }
-
-        /** True when the last byte is the two's complement of the sum of the count, the
-            address, the type and the N data bytes. A line too short to hold them and a
-            checksum has nothing to match. */
-        bool checksumMatches() const
-        {
-            if (chars.size() < minimumLength || getNumDataChars() / 2 < count)
-                return false;
-
-            auto sum = count + (address >> 8) + (address & 0xFF) + type + readHex (chars.size() - 2, chars.size());
-
-            for (juce::uint32 i = 0; i < count; ++i)
-                sum += getDataByte (i);
-
-            return (sum & 0xFF) == 0;
-        }
-
-        /** ':', count, address, type and checksum. */
-        static constexpr size_t minimumLength = 11;
-
-        /** Reads the digits of characters [start, end); fields are at most four characters. */
-        juce::uint32 readHex (size_t start, size_t end) const
-        {
-            juce::uint32 value = 0;
-
-            for (auto i = start; i < end && i < chars.size(); ++i)
-            {
-                const auto digit = juce::CharacterFunctions::getHexDigitValue (chars[i]);
-
-                if (digit >= 0)
-                    value = (value << 4) | (juce::uint32) digit;
-            }
-
-            return value;
-        }
-
-        void decode (const juce::uint8* bytes, size_t numBytes)
-        {
-            chars.reserve (numBytes);
-
-            for (size_t i = 0; i < numBytes;)
-            {
-                const auto lead = bytes[i];
-                const int extra = lead < 0x80 ? 0
-                                : (lead & 0xE0) == 0xC0 ? 1
-                                : (lead & 0xF0) == 0xE0 ? 2
-                                : (lead & 0xF8) == 0xF0 ? 3 : -1;
-
-                bool complete = extra >= 0 && i + (size_t) extra < numBytes;
-
-                for (int k = 1; complete && k <= extra; ++k)
-                    complete = (bytes[i + (size_t) k] & 0xC0) == 0x80;
-
-                if (! complete)
-                {
-                    chars.push_back ((juce::juce_wchar) 0xFFFD);
-                    ++i;
-                    continue;
-                }
-
-                auto value = (juce::uint32) (extra == 0 ? lead : (lead & (0x3F >> extra)));
-
-                for (int k = 1; k <= extra; ++k)
-                    value = (value << 6) | (bytes[i + (size_t) k] & 0x3Fu);
-
-                // An over-long form of an ASCII character is not that character.
-                const bool overLong = extra > 0 && value < 0x80;
-                chars.push_back ((juce::juce_wchar) (overLong ? 0xFFFDu : value));
-                i += (size_t) extra + 1;
-            }
-        }
-
-        std::vector<juce::juce_wchar> chars;
-        size_t dataStart = 9, dataEnd = 9;
-        juce::uint32 count = 0, address = 0, type = 0;
-    };
-
-    /** The next line of a stream as its raw bytes, without the CR, LF or CR LF that ends it.
-        The framework's line reader decodes UTF-8 and may read past the end of an invalid
-        sequence; a firmware file need not be valid UTF-8. */
-    std::string readRawLine (juce::InputStream& input)
-    {
-        std::string line;
-
-        while (! input.isExhausted())
-        {
-            const auto c = input.readByte();
-
-            if (c == '\n')
-                break;
-
-            if (c == '\r')
-            {
-                const auto position = input.getPosition();
-
-                if (input.readByte() != '\n')
-                    input.setPosition (position);
-
-                break;
-            }
-
-            line += c;
-        }
-
-        return line;
-    }
-
-    /** Why a record that starts with ':' cannot be read, or nullptr when it can. A character
-        that is not a hexadecimal digit marks the record as damaged at once; then the rules of
-        its type are tested, then its checksum. A damaged record is never used. */
-    const char* findFault (const HexRecord& record)
-    {
-        if (! record.hasOnlyHexDigits())
-            return errorDamagedRecord;
-
-        if (record.type == extendedLinearAddress && record.count != 2)
-            return errorBaseLength;
-
-        if (record.type == dataRecord && ! record.hasWholeData())
-            return errorDataLength;
-
-        if (record.type == dataRecord && record.count % 4 != 0)
-            return errorNotWords;
-
-        if (! record.checksumMatches())
-            return errorDamagedRecord;
-
-        return nullptr;
-    }
 
     /** The base of a data record: no 04 record yet means base 0. */
     juce::uint32 baseOf (juce::int32 baseAddress)
@@ -296,22 +110,22 @@ juce::String HexFileParser::parseLine (const char* bytes, size_t numBytes)
     if (! record.hasStartCode())
         return errorNoStartCode;
 
-    if (const auto* fault = findFault (record))
+    if (const auto* fault = record.findFault())
         return fault;
 
     switch (record.type)
     {
-        case extendedLinearAddress:
+        case HexRecord::extendedLinearAddress:
             baseAddress = baseFrom (record);
             return {};
 
-        case endOfFileRecord:
+        case HexRecord::endOfFileRecord:
             // The range test keeps every record inside the image; the bound only
             // guards the programming steps against a layout that would not.
             device->firmwareImageSize = std::min (writeOffset, imageCapacity);
             return completedText;
 
-        case dataRecord:
+        case HexRecord::dataRecord:
         {
             const auto address = baseOf (baseAddress) + record.address;
 
@@ -360,27 +174,27 @@ HexFileParser::ScanResult HexFileParser::scanImage (juce::InputStream& input)
 
     for (;;)
     {
-        const auto line = readRawLine (input);
+        const auto line = HexRecord::readRawLine (input);
         const HexRecord record (line.data(), line.size());
 
         if (! record.hasStartCode())
             return {};
 
-        if (const auto* fault = findFault (record))
-            return { noProductId, fault == errorDamagedRecord };
+        if (const auto* fault = record.findFault())
+            return { noProductId, fault == HexRecord::errorDamagedRecord };
 
         switch (record.type)
         {
-            case extendedLinearAddress:
+            case HexRecord::extendedLinearAddress:
                 baseAddress = baseFrom (record);
                 break;
 
-            case dataRecord:
+            case HexRecord::dataRecord:
                 writeOffset = baseOf (baseAddress) + record.address;
                 storeData (device->firmwareImage, record, writeOffset);
                 break;
 
-            case endOfFileRecord:
+            case HexRecord::endOfFileRecord:
                 return { findProductId(), false };
 
             default:
@@ -471,7 +285,7 @@ juce::String HexFileParser::loadData (const void* data, size_t numBytes)
     const auto imageId = scan.productId;
 
     if (scan.damagedRecord)
-        return fail (errorDamagedRecord);
+        return fail (HexRecord::errorDamagedRecord);
 
     if (imageId == noProductId)
         return fail (errorIdNotFound);
@@ -489,7 +303,7 @@ juce::String HexFileParser::loadData (const void* data, size_t numBytes)
 
     for (;;)
     {
-        const auto line = readRawLine (input);
+        const auto line = HexRecord::readRawLine (input);
         const auto result = parseLine (line.data(), line.size());
 
         if (result.startsWith ("Error"))

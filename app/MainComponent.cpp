@@ -95,6 +95,10 @@ MainComponent::MainComponent()
     tabs->removeTab (4);
     tabs->removeTab (3);
 
+    for (EditorPanel* panel : { (EditorPanel*) getFilter(), (EditorPanel*) getRouter(), (EditorPanel*) getSettings(),
+                                (EditorPanel*) getUpgrader(), (EditorPanel*) getMapper(), (EditorPanel*) presets.get() })
+        editorPanels.add (panel);
+
     lookAndFeel.ownerComponent = this;
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
 
@@ -144,6 +148,7 @@ MainComponent::~MainComponent()
     statusLabel = nullptr;
     infoLabel = nullptr;
     versionLabel = nullptr;
+    editorPanels.clear();
     tabs = nullptr;
     buttonReset = nullptr;
     buttonViewFullSettings = nullptr;
@@ -263,18 +268,6 @@ Settings* MainComponent::getSettings()
 FullMap* MainComponent::getFullMap()
 {
     return fullMapWindow != nullptr ? fullMapWindow->fullMap : nullptr;
-}
-
-juce::Array<EditorPanel*> MainComponent::getEditorPanels()
-{
-    juce::Array<EditorPanel*> panels;
-
-    for (EditorPanel* panel : { (EditorPanel*) getFilter(), (EditorPanel*) getRouter(), (EditorPanel*) getSettings(),
-                                (EditorPanel*) getUpgrader(), (EditorPanel*) getMapper(), (EditorPanel*) getPresets() })
-        if (panel != nullptr)
-            panels.add (panel);
-
-    return panels;
 }
 
 void MainComponent::lockAllEditors (bool upgraderToo)

@@ -48,7 +48,7 @@ public:
     /** The full-settings window's content, when that window exists. */
     FullMap* getFullMap();
     /** Every tab page and the preset bar, in the order they hear of a lost product. */
-    juce::Array<EditorPanel*> getEditorPanels();
+    const juce::Array<EditorPanel*>& getEditorPanels() const  { return editorPanels; }
     /** Nothing can be edited while only a bootloader answers or an upgrade runs; the Settings page
         keeps its connection controls. */
     void lockAllEditors (bool upgraderToo);
@@ -140,6 +140,9 @@ public:
     std::unique_ptr<Presets> presets;
     juce::Image logo;
     std::unique_ptr<InstallerDownload>& installerDownload = webUpdates.installerDownload;
+    /** The editors, in the order they hear of a lost product: filter, router, settings, firmware,
+        mapper, preset bar. */
+    juce::Array<EditorPanel*> editorPanels;
 
 private:
     void layoutTabButtons();
