@@ -21,4 +21,8 @@ public:
 
     /** Shows the device model again, without notification and without sending anything. */
     virtual void refreshFromModel() = 0;
+
+    /** Edits that wait for the editor's debounce are marked for writing now, as if its timer had
+        fired (before the preset changes, so that they go to the preset they were made in). */
+    virtual void flushEdits() {}
 };

@@ -270,6 +270,12 @@ FullMap* MainComponent::getFullMap()
     return fullMapWindow != nullptr ? fullMapWindow->fullMap : nullptr;
 }
 
+void MainComponent::flushEditorEdits()
+{
+    for (auto* editor : editorPanels)
+        editor->flushEdits();
+}
+
 void MainComponent::lockAllEditors (bool upgraderToo)
 {
     if (auto* settings = getSettings()) settings->setEditorMode (editorBusy);

@@ -52,6 +52,8 @@ public:
     /** Nothing can be edited while only a bootloader answers or an upgrade runs; the Settings page
         keeps its connection controls. */
     void lockAllEditors (bool upgraderToo);
+    /** Every editor marks the edits its debounce still holds (see EditorPanel::flushEdits). */
+    void flushEditorEdits();
 
     //==============================================================================
     // Properties file, per device
