@@ -4,6 +4,10 @@
 
 namespace
 {
+    const juce::String noProduct ("Error: No product connected");
+    const juce::String tooLarge ("Error: Preset file is larger than 1 MiB");
+    const juce::String cannotOpen ("Error: Cannot create file input stream");
+
     PresetFileLoader::Result failure (const juce::String& error)
     {
         PresetFileLoader::Result result;
@@ -64,10 +68,10 @@ PresetFileLoader::Result PresetFileLoader::loadFile (MidiController& device, Pre
         return {};
 
     if (! isProductConnected (device))
-        return failure ("Error: No product connected");
+        return failure (noProduct);
 
     if (source.isLocalFile() && source.getLocalFile().getSize() > maxFileSize)
-        return failure ("Error: Preset file is larger than 1 MiB");
+        return failure (tooLarge);
 
     std::unique_ptr<juce::InputStream> input;
 
@@ -78,7 +82,7 @@ PresetFileLoader::Result PresetFileLoader::loadFile (MidiController& device, Pre
                                               .withConnectionTimeoutMs (3000));
 
     if (input == nullptr)
-        return failure ("Error: Cannot create file input stream");
+        return failure (cannotOpen);
 
     // One byte more than allowed tells a file that grew, or a stream of unknown length, that is too large.
     juce::MemoryBlock bytes;
@@ -91,14 +95,13 @@ PresetFileLoader::Result PresetFileLoader::loadData (MidiController& device, Pre
                                                      size_t size, const juce::URL& source, int preset, bool send)
 {
     if (! isProductConnected (device))
-        return failure ("Error: No product connected");
+        return failure (noProduct);
 
     if (size > (size_t) maxFileSize)
-        return failure ("Error: Preset file is larger than 1 MiB");
+        return failure (tooLarge);
 
     PresetFileContents contents;
-    const auto text = juce::String::createStringFromData (data, (int) size);
-    const auto error = PresetFileReader::read (text, device, contents);
+    const auto error = PresetFileReader::read (data, size, device, contents);
 
     if (error.isNotEmpty())
         return failure (error);
@@ -111,7 +114,7 @@ PresetFileLoader::Result PresetFileLoader::apply (MidiController& device, Preset
                                                   int preset, bool send)
 {
     Result result;
-    const int p = juce::isPositiveAndBelow (preset, PresetFileRecords::numPresets) ? preset : (int) device.currentPreset;
+    const int p = juce::isPositiveAndBelow (preset, PresetFileRecords::numPresets) ? preset : (device.currentPreset & 0x0F);
     auto& snapshot = records.fileSnapshot;
     LoadMarks marks (device.pendingRequests, p);
 

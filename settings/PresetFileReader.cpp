@@ -1,188 +1,216 @@
 #include "settings/PresetFileReader.h"
 #include "settings/PresetFileSnapshot.h"
+#include "settings/JsonScanner.h"
 
 namespace
 {
-    namespace Keys
-    {
-        const juce::Identifier productId ("ProductID"), presetName ("PresetName"), router ("Router"),
-                               filterChannels ("FilterChannels"), filterStatus ("FilterStatus"), mapper ("Mapper"),
-                               presetSetting ("PresetSetting"), trsType ("TrsType"), sync24 ("Sync-24"),
-                               powerDown ("Power-Down");
-        const juce::Identifier mapperWords[] = { "inVal1Val2", "outVal1Val2", "cfg1", "cfg2", "cfg3", "cfg4" };
-    }
+    using Token = JsonScanner::Token;
+
+    // The errors, made once: a refused file costs no allocation.
+    const juce::String productIdNotFound ("Error: ProductID not found in settings file");
+    const juce::String productIdMismatch ("Error: ProductID does not match connected product");
+    const juce::String presetNameNotFound ("Error: Preset name not found in settings file");
+    const juce::String routersNotFound ("Error: Routers not found in settings file");
+    const juce::String filterChannelsNotFound ("Error: Filter Channels not found in settings file");
+    const juce::String filterStatusNotFound ("Error: Filter Status not found in settings file");
+    const juce::String mappersNotFound ("Error: Mappers not found in settings file");
 
     constexpr int cfg2Word = 3;
+    const char* const mapperWordNames[] = { "inVal1Val2", "outVal1Val2", "cfg1", "cfg2", "cfg3", "cfg4" };
 
-    /** True when brackets outside strings nest deeper than maxDepth (the JSON parser recurses per level). */
-    bool nestsDeeperThan (const juce::String& text, int maxDepth)
+    /** Whether a key that should hold an array was present and, the last time, held one. */
+    struct ArrayKey
     {
-        int depth = 0;
-        bool inString = false;
+        bool present = false, isArray = false;
 
-        for (auto p = text.getCharPointer(); ! p.isEmpty();)
+        bool isRefused() const   { return present && ! isArray; }
+    };
+
+    /** Scans a root member's value that should be an array of words; keeps the first ones, up to limit. */
+    template <typename Word>
+    bool scanWords (JsonScanner& scanner, ArrayKey& key, Word* dest, int limit, int& count)
+    {
+        key.present = true;
+        key.isArray = scanner.peek() == '[';
+        count = 0;
+
+        if (! key.isArray)
         {
-            const auto c = p.getAndAdvance();
-
-            if (inString)
-            {
-                if (c == '\\' && ! p.isEmpty())
-                    p.getAndAdvance();
-                else if (c == '"')
-                    inString = false;
-            }
-            else if (c == '"')
-            {
-                inString = true;
-            }
-            else if (c == '[' || c == '{')
-            {
-                if (++depth > maxDepth)
-                    return true;
-            }
-            else if (c == ']' || c == '}')
-            {
-                --depth;
-            }
+            Token ignored;
+            return scanner.scanValue (ignored, 1);
         }
 
-        return false;
+        return scanner.scanElements (2, [&] (int index)
+        {
+            Token element;
+
+            if (! scanner.scanValue (element, 2))
+                return false;
+
+            if (index < limit)
+            {
+                dest[index] = (Word) element.getHexValue();
+                count = index + 1;
+            }
+
+            return true;
+        });
     }
 
-    /** A value's text: strings and numbers as written; nothing for arrays, objects and the like. */
-    juce::String textOf (const juce::var& value)
+    /** Scans the mapper array; keeps the words of the first mappers, up to limit. */
+    bool scanMappers (JsonScanner& scanner, ArrayKey& key, PresetFileContents& contents, int limit)
     {
-        if (value.isString() || value.isInt() || value.isInt64() || value.isDouble() || value.isBool())
-            return value.toString();
+        key.present = true;
+        key.isArray = scanner.peek() == '[';
+        contents.numMappers = 0;
 
-        return {};
-    }
+        if (! key.isArray)
+        {
+            Token ignored;
+            return scanner.scanValue (ignored, 1);
+        }
 
-    bool isPresentButNoArray (const juce::DynamicObject& file, const juce::Identifier& key)
-    {
-        return file.hasProperty (key) && ! file.getProperty (key).isArray();
-    }
+        return scanner.scanElements (2, [&] (int index)
+        {
+            const bool kept = index < limit;
 
-    /** The array's first values, at most limit of them; returns how many. */
-    template <typename Word>
-    int readWords (const juce::DynamicObject& file, const juce::Identifier& key, int limit, Word* dest)
-    {
-        const auto* values = file.getProperty (key).getArray();
+            if (kept)
+            {
+                contents.mappers[index] = {};
+                contents.mapperWordsPresent[index] = 0;
+                contents.numMappers = index + 1;
+            }
 
-        if (values == nullptr)
-            return 0;
+            if (scanner.peek() != '{')
+            {
+                Token ignored;
+                return scanner.scanValue (ignored, 2);
+            }
 
-        const int count = juce::jmin (limit, values->size());
+            return scanner.scanMembers (3, [&] (const Token& name)
+            {
+                Token value;
 
-        for (int i = 0; i < count; ++i)
-            dest[i] = (Word) PresetFileReader::readHexValue (values->getReference (i));
+                if (! scanner.scanValue (value, 3))
+                    return false;
 
-        return count;
-    }
+                for (int w = 0; kept && w < 6; ++w)
+                {
+                    if (name.isText (mapperWordNames[w]))
+                    {
+                        contents.mappers[index].setWord (w, value.getHexValue());
+                        contents.mapperWordsPresent[index] |= (juce::uint8) (1 << w);
+                        break;
+                    }
+                }
 
-    /** A single word, when its text is not empty. */
-    template <typename Word>
-    bool readOptionalWord (const juce::DynamicObject& file, const juce::Identifier& key, Word& dest)
-    {
-        const auto text = textOf (file.getProperty (key));
-
-        if (text.isEmpty())
-            return false;
-
-        dest = (Word) (juce::uint32) text.getHexValue32();
-        return true;
+                return true;
+            });
+        });
     }
 }
 
-juce::uint32 PresetFileReader::readHexValue (const juce::var& value)
+juce::String PresetFileReader::read (const void* data, size_t size, const MidiController& device, PresetFileContents& contents)
 {
-    return (juce::uint32) textOf (value).getHexValue32();
-}
+    auto* text = static_cast<const char*> (data);
 
-juce::String PresetFileReader::read (const juce::String& text, const MidiController& device, PresetFileContents& contents)
-{
-    const auto parsed = nestsDeeperThan (text, maxNesting) ? juce::var() : juce::JSON::parse (text);
-    const auto* file = parsed.getDynamicObject();
-
-    // Everything is checked before anything is taken.
-    if (file == nullptr || ! file->hasProperty (Keys::productId))
-        return "Error: ProductID not found in settings file";
-
-    if ((int) (readHexValue (file->getProperty (Keys::productId)) & 0xFF) != device.getProductIdByte())
-        return "Error: ProductID does not match connected product";
-
-    if (! file->hasProperty (Keys::presetName))
-        return "Error: Preset name not found in settings file";
-
-    if (isPresentButNoArray (*file, Keys::router))
-        return "Error: Routers not found in settings file";
-
-    if (isPresentButNoArray (*file, Keys::filterChannels))
-        return "Error: Filter Channels not found in settings file";
-
-    if (isPresentButNoArray (*file, Keys::filterStatus))
-        return "Error: Filter Status not found in settings file";
-
-    const bool hasMappers = PresetFileContents::carriesMappers (device);
-
-    if (hasMappers && isPresentButNoArray (*file, Keys::mapper))
-        return "Error: Mappers not found in settings file";
+    if (size >= 3 && std::memcmp (text, "\xEF\xBB\xBF", 3) == 0)
+    {
+        text += 3;
+        size -= 3;
+    }
 
     contents = {};
-    contents.presetName = textOf (file->getProperty (Keys::presetName));
-
-    contents.numRouterRows = readWords (*file, Keys::router, PresetFileSnapshot::getNumRouterRows (device), contents.routerMasks);
+    const bool carriesMappers = PresetFileContents::carriesMappers (device);
     const int entries = PresetFileSnapshot::getNumFilterEntries (device);
-    contents.numFilterChannels = readWords (*file, Keys::filterChannels, entries, contents.filterChannels);
-    contents.numFilterStatus = readWords (*file, Keys::filterStatus, entries, contents.filterStatus);
 
-    if (hasMappers)
+    ArrayKey router, filterChannels, filterStatus, mappers;
+    Token productId, presetName, presetSetting, trsType, sync24, powerDown;
+    bool hasProductId = false, hasPresetName = false;
+
+    JsonScanner scanner (text, size, maxNesting);
+
+    const bool isJsonObject = scanner.scanMembers (1, [&] (const Token& key)
     {
-        if (const auto* mappers = file->getProperty (Keys::mapper).getArray())
+        if (key.isText ("Router"))
+            return scanWords (scanner, router, contents.routerMasks, PresetFileSnapshot::getNumRouterRows (device), contents.numRouterRows);
+
+        if (key.isText ("FilterChannels"))
+            return scanWords (scanner, filterChannels, contents.filterChannels, entries, contents.numFilterChannels);
+
+        if (key.isText ("FilterStatus"))
+            return scanWords (scanner, filterStatus, contents.filterStatus, entries, contents.numFilterStatus);
+
+        if (key.isText ("Mapper"))
+            return scanMappers (scanner, mappers, contents, carriesMappers ? PresetFileSnapshot::getNumMappers (device) : 0);
+
+        Token value;
+
+        if (! scanner.scanValue (value, 1))
+            return false;
+
+        if (key.isText ("ProductID"))            { productId = value; hasProductId = true; }
+        else if (key.isText ("PresetName"))      { presetName = value; hasPresetName = true; }
+        else if (key.isText ("PresetSetting"))   presetSetting = value;
+        else if (key.isText ("TrsType"))         trsType = value;
+        else if (key.isText ("Sync-24"))         sync24 = value;
+        else if (key.isText ("Power-Down"))      powerDown = value;
+
+        return true;
+    });
+
+    // Everything is checked before anything is taken.
+    if (! isJsonObject || ! hasProductId)
+        return productIdNotFound;
+
+    if ((int) (productId.getHexValue() & 0xFF) != device.getProductIdByte())
+        return productIdMismatch;
+
+    if (! hasPresetName)
+        return presetNameNotFound;
+
+    if (router.isRefused())
+        return routersNotFound;
+
+    if (filterChannels.isRefused())
+        return filterChannelsNotFound;
+
+    if (filterStatus.isRefused())
+        return filterStatusNotFound;
+
+    if (carriesMappers && mappers.isRefused())
+        return mappersNotFound;
+
+    contents.presetName = presetName.getText();
+
+    // Older files lack the format marker in "cfg2"; the current firmware needs it.
+    if (device.hostFirmwareVersion > 3.85f)
+    {
+        for (int m = 0; m < contents.numMappers; ++m)
         {
-            contents.numMappers = juce::jmin (PresetFileSnapshot::getNumMappers (device), mappers->size());
-            // Older files lack the format marker in "cfg2"; the current firmware needs it.
-            const bool convertOldFormat = device.hostFirmwareVersion > 3.85f;
+            auto& cfg2 = contents.mappers[m].cfg2;
 
-            for (int m = 0; m < contents.numMappers; ++m)
+            if ((contents.mapperWordsPresent[m] >> cfg2Word & 1) != 0 && (cfg2 >> 24) != mapperFormatMarker)
             {
-                const auto* mapper = mappers->getReference (m).getDynamicObject();
-
-                for (int w = 0; mapper != nullptr && w < 6; ++w)
-                {
-                    if (! mapper->hasProperty (Keys::mapperWords[w]))
-                        continue;
-
-                    auto value = readHexValue (mapper->getProperty (Keys::mapperWords[w]));
-
-                    if (w == cfg2Word && convertOldFormat && (value >> 24) != mapperFormatMarker)
-                    {
-                        value = (value & 0xFFFFu) | (mapperFormatMarker << 24);
-                        contents.oldMapperFormat = true;
-                    }
-
-                    contents.mappers[m].setWord (w, value);
-                    contents.mapperWordsPresent[m] |= (juce::uint8) (1 << w);
-                }
+                cfg2 = (cfg2 & 0xFFFFu) | (mapperFormatMarker << 24);
+                contents.oldMapperFormat = true;
             }
         }
     }
 
-    if (PresetFileContents::carriesPresetSetting (device))
+    // An optional word counts only where the product and its firmware have it, and only with a text.
+    auto takeWord = [] (const Token& token, bool carried, bool& has, auto& word)
     {
-        contents.hasPresetSetting = readOptionalWord (*file, Keys::presetSetting, contents.presetSetting);
-        // Bit 31 is the product's own change flag, never a stored setting.
-        contents.presetSetting &= 0x7FFFFFFFu;
-    }
+        has = carried && token.hasText();
+        word = (std::remove_reference_t<decltype (word)>) token.getHexValue();
+    };
 
-    if (PresetFileContents::carriesTrsType (device))
-        contents.hasTrsType = readOptionalWord (*file, Keys::trsType, contents.trsType);
+    takeWord (presetSetting, PresetFileContents::carriesPresetSetting (device), contents.hasPresetSetting, contents.presetSetting);
+    takeWord (trsType, PresetFileContents::carriesTrsType (device), contents.hasTrsType, contents.trsType);
+    takeWord (sync24, PresetFileContents::carriesSync24 (device), contents.hasSync24, contents.sync24);
+    takeWord (powerDown, PresetFileContents::carriesPowerDown (device), contents.hasPowerDown, contents.powerDown);
 
-    if (PresetFileContents::carriesSync24 (device))
-        contents.hasSync24 = readOptionalWord (*file, Keys::sync24, contents.sync24);
-
-    if (PresetFileContents::carriesPowerDown (device))
-        contents.hasPowerDown = readOptionalWord (*file, Keys::powerDown, contents.powerDown);
-
+    // Bit 31 is the product's own change flag, never a stored setting.
+    contents.presetSetting &= 0x7FFFFFFFu;
     return {};
 }

@@ -4,11 +4,16 @@
 
 /** Reads the JSON text of a preset file for the connected product.
 
-    The whole text is parsed and checked before anything is taken: the product id, the
-    preset name and the type of every array. Values are hexadecimal texts: characters
-    that are not hexadecimal digits are skipped and only the last eight digits count.
-    Keys the reader does not know, and "Product", "Firmware", "Software" and "Serial",
-    are ignored.
+    The whole text is scanned and checked before anything is taken: it must be JSON
+    with an object at its root, and the product id, the preset name and the type of
+    every array are checked. Values are the texts of strings and numbers, read as
+    hexadecimal: characters that are not hexadecimal digits are skipped and only the
+    last eight digits count (a value of another type reads as 0). Of a key given
+    twice the last value counts. Keys the reader does not know, and "Product",
+    "Firmware", "Software" and "Serial", are skipped.
+
+    The reader works on the bytes as they are, without building a document: it
+    allocates nothing but the preset name, and refuses nesting deeper than maxNesting.
 */
 struct PresetFileReader
 {
@@ -17,14 +22,12 @@ struct PresetFileReader
     /** Deeper nesting than this is no preset file. */
     static constexpr int maxNesting = 16;
 
-    /** Parses the text; returns the empty text and fills the contents when the file suits the
-        connected product, otherwise the error (the contents are then unspecified):
-        "Error: ProductID not found in settings file", "Error: ProductID does not match connected product",
+    /** Reads UTF-8 text (a byte order mark is skipped); returns the empty text and fills the
+        contents when the file suits the connected product, otherwise the error (the contents
+        are then unspecified): "Error: ProductID not found in settings file" (also for a text
+        that is no JSON object), "Error: ProductID does not match connected product",
         "Error: Preset name not found in settings file", "Error: Routers not found in settings file",
         "Error: Filter Channels not found in settings file", "Error: Filter Status not found in settings file",
         "Error: Mappers not found in settings file", in the order of these checks. */
-    static juce::String read (const juce::String& text, const MidiController& device, PresetFileContents& contents);
-
-    /** A value as the file holds it (a text, or a number read as its text); 0 for anything else. */
-    static juce::uint32 readHexValue (const juce::var& value);
+    static juce::String read (const void* data, size_t size, const MidiController& device, PresetFileContents& contents);
 };

@@ -67,6 +67,9 @@ namespace
 
 juce::String PresetFileWriter::createText (const MidiController& device, int preset, const juce::String& presetName)
 {
+    if (! juce::isPositiveAndBelow (preset, PresetFileRecords::numPresets))
+        preset = device.currentPreset & 0x0F;
+
     const juce::DynamicObject::Ptr file (new juce::DynamicObject());
 
     file->setProperty ("ProductID", juce::String::toHexString (device.getProductIdByte()).paddedLeft ('0', 2).toUpperCase());
@@ -111,7 +114,7 @@ PresetFileWriter::Result PresetFileWriter::save (MidiController& device, PresetF
     if (target.isEmpty())
         return result;
 
-    const int p = juce::isPositiveAndBelow (preset, PresetFileRecords::numPresets) ? preset : (int) device.currentPreset;
+    const int p = juce::isPositiveAndBelow (preset, PresetFileRecords::numPresets) ? preset : (device.currentPreset & 0x0F);
     result.presetName = PresetName::fromFileName (PresetFileRecords::getShownFileName (target));
     const auto nameCheck = PresetName::check (result.presetName);
 

@@ -25,7 +25,7 @@ struct PresetFileWriter
         bool presetRenamed = false;
     };
 
-    /** The file's text for a preset of the device model, named presetName. */
+    /** The file's text for a preset of the device model (negative or above 15: the current one), named presetName. */
     static juce::String createText (const MidiController& device, int preset, const juce::String& presetName);
 
     /** Writes the preset (negative or above 15: the current one) into the local file at the URL,

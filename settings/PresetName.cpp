@@ -4,8 +4,10 @@ void packPresetName (const juce::String& name, juce::uint32 (&words)[4])
 {
     std::fill (std::begin (words), std::end (words), 0u);
 
-    for (int i = 0; i < juce::jmin (PresetName::maxLength, name.length()); ++i)
-        words[i / 4] |= ((juce::uint32) name[i] & 0x7F) << (24 - 8 * (i % 4));
+    auto c = name.getCharPointer();
+
+    for (int i = 0; i < PresetName::maxLength && ! c.isEmpty(); ++i)
+        words[i / 4] |= ((juce::uint32) c.getAndAdvance() & 0x7F) << (24 - 8 * (i % 4));
 }
 
 TypedNameCheck PresetName::check (const juce::String& name)

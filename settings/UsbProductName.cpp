@@ -4,8 +4,10 @@ void UsbProductName::pack (const juce::String& name, juce::uint32 (&words)[6])
 {
     std::fill (std::begin (words), std::end (words), 0u);
 
-    for (int i = 0; i < juce::jmin (maxLength, name.length()); ++i)
-        words[i / 4] |= ((juce::uint32) name[i] & 0xFF) << (24 - 8 * (i % 4));
+    auto c = name.getCharPointer();
+
+    for (int i = 0; i < maxLength && ! c.isEmpty(); ++i)
+        words[i / 4] |= ((juce::uint32) c.getAndAdvance() & 0xFF) << (24 - 8 * (i % 4));
 }
 
 juce::String UsbProductName::unpack (const juce::uint32 (&words)[6])

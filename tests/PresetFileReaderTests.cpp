@@ -1,5 +1,6 @@
 #include "support/PresetFileTestSupport.h"
 #include "settings/PresetFileLoader.h"
+#include "settings/PresetFileReader.h"
 #include "settings/PresetFileWriter.h"
 #include "settings/PresetName.h"
 
@@ -448,4 +449,101 @@ TEST_F (PresetFileLoading, ARejectedFileIsNeverWrittenBackAtQuit)
 
     device().deviceMode = 0;
     EXPECT_TRUE (records.getPresetsToSaveOnQuit (device()).isEmpty());
+}
+
+//==============================================================================
+class PresetFileText : public DeviceFixture
+{
+protected:
+    void SetUp() override
+    {
+        DeviceFixture::SetUp();
+        connectProduct (productCalder, version (2, 9));
+    }
+
+    juce::String read (const juce::String& text, PresetFileContents& contents)
+    {
+        return PresetFileReader::read (text.toRawUTF8(), text.getNumBytesAsUTF8(), device(), contents);
+    }
+};
+
+TEST_F (PresetFileText, JsonSyntax)
+{
+    const juce::String notFound ("Error: ProductID not found in settings file");
+    const juce::String routers ("Error: Routers not found in settings file");
+
+    auto nested = [] (int depth)
+    {
+        return "{ \"ProductID\": \"22\", \"PresetName\": \"\", \"Extra\": " + juce::String::repeatedString ("[", depth - 1)
+             + juce::String::repeatedString ("]", depth - 1) + " }";
+    };
+
+    struct Case { const char* name; juce::String text; juce::String error; juce::uint32 firstRow; };
+    const Case cases[] = {
+        { "compact",                    "{\"ProductID\":\"22\",\"PresetName\":\"\",\"Router\":[\"5\"]}", "", 5 },
+        { "all kinds of whitespace",    juce::String::fromUTF8 ("\xEF\xBB\xBF \t\r\n{ \"ProductID\" :\n\"22\" ,\t\"PresetName\": \"\" , \"Router\" : [ \"5\" ] } "), "", 5 },
+        { "escapes in keys and values", R"({ "Product\u0049D": "\u0032\u0032", "PresetName": "", "Router": [ "\u0041\n" ] })", "", 0xA },
+        { "numbers as values",          R"({ "ProductID": 22, "PresetName": "", "Router": [ 10, -1.5e3, 0 ] })", "", 0x10 },
+        { "other values read as 0",     R"({ "ProductID": "22", "PresetName": "", "Router": [ true, 7 ] })", "", 0 },
+        { "unknown nested values",      R"({ "ProductID": "22", "Extra": { "a": [ 1, { "b": null } ], "c": false }, "PresetName": "", "Router": [ "1" ] })", "", 1 },
+        { "the last of a repeated key", R"({ "ProductID": "22", "PresetName": "", "Router": "1", "Router": [ "2" ] })", "", 2 },
+        { "a repeated key, refused",    R"({ "ProductID": "22", "PresetName": "", "Router": [ "2" ], "Router": "1" })", routers, 0 },
+        { "nested 16 deep",             nested (16), "", 0 },
+        { "nested 17 deep",             nested (17), notFound, 0 },
+        { "empty",                      "", notFound, 0 },
+        { "a trailing comma",           R"({ "ProductID": "22", "PresetName": "", })", notFound, 0 },
+        { "a missing colon",            R"({ "ProductID" "22", "PresetName": "" })", notFound, 0 },
+        { "an open string",             R"({ "ProductID": "22", "PresetName": ")", notFound, 0 },
+        { "a broken escape",            R"({ "ProductID": "22", "PresetName": "\u12G4" })", notFound, 0 },
+        { "a leading zero",             R"({ "ProductID": "22", "PresetName": "", "Router": [ 01 ] })", notFound, 0 },
+        { "a bare word",                R"({ "ProductID": "22", "PresetName": tru })", notFound, 0 },
+        { "single quotes",              R"({ 'ProductID': '22', 'PresetName': '' })", notFound, 0 },
+        { "an open object",             R"({ "ProductID": "22", "PresetName": "" )", notFound, 0 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        PresetFileContents contents;
+        EXPECT_EQ (read (c.text, contents), c.error);
+
+        if (c.error.isEmpty())
+            EXPECT_EQ (contents.numRouterRows > 0 ? contents.routerMasks[0] : 0u, c.firstRow);
+    }
+}
+
+TEST_F (PresetFileText, PresetNamesAndOptionalWords)
+{
+    struct Case { const char* name; juce::String members; juce::String presetName; bool hasPresetSetting; juce::uint32 presetSetting; };
+    const Case cases[] = {
+        { "plain",               R"("PresetName": "Live", "PresetSetting": "4321")",  "Live", true, 0x4321 },
+        { "escaped accent",      R"("PresetName": "Caf\u00e9", "PresetSetting": "")", juce::String::fromUTF8 ("Caf\xc3\xa9"), false, 0 },
+        { "raw UTF-8",           juce::String::fromUTF8 ("\"PresetName\": \"Caf\xc3\xa9\""),                  juce::String::fromUTF8 ("Caf\xc3\xa9"), false, 0 },
+        { "a surrogate pair",    R"("PresetName": "\ud83c\udfb9 Keys")",             juce::String::fromUTF8 ("\xf0\x9f\x8e\xb9 Keys"), false, 0 },
+        { "a lone surrogate",    R"("PresetName": "a\ud83cb")",                      juce::String::fromUTF8 ("a\xef\xbf\xbd" "b"), false, 0 },
+        { "a number",            R"("PresetName": 42, "PresetSetting": 4300)",        "42", true, 0x4300 },
+        { "null",                R"("PresetName": null, "PresetSetting": null)",      "", false, 0 },
+        { "no digits",           R"("PresetName": "", "PresetSetting": "zz")",        "", true, 0 },
+        { "the change flag",     R"("PresetName": "", "PresetSetting": "FFFFFFFF")",  "", true, 0x7FFFFFFF },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        PresetFileContents contents;
+        ASSERT_EQ (read ("{ \"ProductID\": \"22\", " + c.members + " }", contents), "");
+        EXPECT_EQ (contents.presetName, c.presetName);
+        EXPECT_EQ (contents.hasPresetSetting, c.hasPresetSetting);
+        EXPECT_EQ (contents.presetSetting, c.presetSetting);
+    }
+}
+
+TEST_F (PresetFileText, BytesThatAreNoUtf8AreTakenOneCharacterEach)
+{
+    // Also when they look like a UTF-16 byte order mark.
+    const char file[] = "{ \"ProductID\": \"22\", \"PresetName\": \"\xFF\xFE" "ab\\u0063\xE9\" }";
+    PresetFileContents contents;
+
+    ASSERT_EQ (PresetFileReader::read (file, sizeof (file) - 1, device(), contents), "");
+    EXPECT_EQ (contents.presetName, juce::String::fromUTF8 ("\xC3\xBF\xC3\xBE" "abc\xC3\xA9"));
 }
