@@ -23,12 +23,6 @@ struct PresetChangeSetting
         int valueIndex = -1;
         int channelIndex = -1;
         bool forward = false;
-
-        bool operator== (const Choice& other) const
-        {
-            return changeFromMidi == other.changeFromMidi && messageIndex == other.messageIndex && valueIndex == other.valueIndex
-                && channelIndex == other.channelIndex && forward == other.forward;
-        }
     };
 
     //==============================================================================

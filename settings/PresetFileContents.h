@@ -26,16 +26,16 @@ struct PresetFileContents
     /** Some "cfg2" lacked the current format's marker and was converted. */
     bool oldMapperFormat = false;
 
+    /** The optional words, each with whether the file gave it. */
+    bool hasPresetSetting = false, hasTrsType = false, hasSync24 = false, hasPowerDown = false;
+    juce::uint32 presetSetting = 0;
+    juce::int32 trsType = 0, sync24 = 0, powerDown = 0;
+
     //==============================================================================
     /** Which optional values a file for the connected product carries. */
     static bool carriesMappers (const MidiController& device)       { return device.hostFirmwareVersion > 0.55f; }
     static bool carriesPresetSetting (const MidiController& device) { return device.hostFirmwareVersion > 1.05f; }
     static bool carriesTrsType (const MidiController& device)       { return device.productCode == productJorvek || device.productCode == productNorrim; }
     static bool carriesSync24 (const MidiController& device)        { return device.productCode == productNorrim; }
-    static bool carriesPowerDown (const MidiController& device)      { return carriesTrsType (device) && device.hostFirmwareVersion > 3.75f; }
-
-    //==============================================================================
-    bool hasPresetSetting = false, hasTrsType = false, hasSync24 = false, hasPowerDown = false;
-    juce::uint32 presetSetting = 0;
-    juce::int32 trsType = 0, sync24 = 0, powerDown = 0;
+    static bool carriesPowerDown (const MidiController& device)     { return carriesTrsType (device) && device.hostFirmwareVersion > 3.75f; }
 };
