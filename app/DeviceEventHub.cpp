@@ -1,6 +1,8 @@
 #include "app/DeviceEventHub.h"
 #include "app/MainComponent.h"
 #include "device/MidiController.h"
+#include "settings/PresetName.h"
+#include "settings/UsbProductName.h"
 
 namespace
 {
@@ -186,11 +188,9 @@ void DeviceEventHub::itemRead (int kind, int item)
 
         case kindPresetName:
         {
-            juce::String name;
-            Presets::getDevicePresetName (item, name);
-
             if (auto* presets = main.getPresets())
-                presets->setPresetItemText (item, name);
+                if (auto* d = device())
+                    presets->setPresetItemText (item, PresetName::getDevicePresetName (*d, item));
             break;
         }
 
@@ -217,7 +217,8 @@ void DeviceEventHub::itemRead (int kind, int item)
         case kindUsbProductName:
             settingsIdle();
             if (settings != nullptr)
-                settings->setUsbNameEditorText (getCurrentUsbProductName());
+                if (auto* d = device())
+                    settings->setUsbNameEditorText (getCurrentUsbProductName (*d));
             break;
 
         default:

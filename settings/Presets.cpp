@@ -1,5 +1,6 @@
 #include "settings/Presets.h"
 #include "device/MidiController.h"
+#include "settings/PresetName.h"
 
 Presets::Presets (MainComponent* owner) : mainComponent (owner)
 {
@@ -18,19 +19,8 @@ void Presets::selectPreset (int) {}
 
 void Presets::getDevicePresetName (int preset, juce::String& name)
 {
-    name.clear();
     auto* device = MidiController::getInstance();
-
-    if (device == nullptr || preset < 0 || preset >= MidiController::numPresetRows || device->hostFirmwareVersion <= 2.75f)
-        return;
-
-    for (int i = 0; i < 16; ++i)
-    {
-        auto c = (char) ((device->presetNames[preset][i / 4] >> (24 - 8 * (i % 4))) & 0x7F);
-        if (c == 0)
-            break;
-        name += juce::String::charToString ((juce::juce_wchar) c);
-    }
+    name = device != nullptr ? PresetName::getDevicePresetName (*device, preset) : juce::String();
 }
 
 bool Presets::checkPresetModified (const juce::String&) { return false; }

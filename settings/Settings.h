@@ -76,5 +76,3 @@ private:
     juce::TextEditor usbNameEditor;
 };
 
-/** The USB product name the connected product uses: its stored name, or the model's default. */
-juce::String getCurrentUsbProductName();
