@@ -92,9 +92,17 @@ void PendingRequests::clear (int kind, int item)
     generations[kind][item] = 0;
 }
 
+PendingRequests::PendingRequests()
+{
+    std::fill (std::begin (marked), std::end (marked), 1);
+    clearAll();
+}
+
 void PendingRequests::clearKind (int kind)
 {
-    if (! juce::isPositiveAndBelow (kind, numKinds))
+    // A kind without a mark is clear already: every entry's direction, preset and generation go
+    // back to their defaults when its mark is cleared.
+    if (! juce::isPositiveAndBelow (kind, numKinds) || marked[kind] == 0)
         return;
 
     std::fill (std::begin (items[kind]), std::end (items[kind]), (juce::uint8) 0xFF);

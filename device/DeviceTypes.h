@@ -179,7 +179,7 @@ public:
     static constexpr int numItems = 256;
     static constexpr int noPreset = 0xFF;
 
-    PendingRequests() { clearAll(); }
+    PendingRequests();
 
     /** Marks item for reading, unless it already waits to be written. */
     void markForRead (int kind, int item);

@@ -317,14 +317,24 @@ int MidiController::parseHostDeviceRecord (int slot, const juce::uint8* reply, i
     {
         clearHostDevice (index);
 
-        juce::WeakReference<MidiController> safeThis (this);
-        juce::Timer::callAfterDelay (reconnectHubNoticeDelayMs, [safeThis]
+        // One look at the hub a second later covers every slot emptied meanwhile.
+        if (! hubNoticeScheduled)
         {
-            if (auto* device = safeThis.get())
-                if (device->hasUnusedVirtualCables())
-                    device->postAsyncMessage (warningOnce, "Please disconnect and reconnect the USB hub to your " + device->productName
-                        + "\n\nOne of the connected devices was not using all its USB virtual cables, but after your disconnected another device there is some room to connect missing virtual cables");
-        });
+            hubNoticeScheduled = true;
+            juce::WeakReference<MidiController> safeThis (this);
+
+            juce::Timer::callAfterDelay (reconnectHubNoticeDelayMs, [safeThis]
+            {
+                if (auto* device = safeThis.get())
+                {
+                    device->hubNoticeScheduled = false;
+
+                    if (device->hasUnusedVirtualCables())
+                        device->postAsyncMessage (warningOnce, "Please disconnect and reconnect the USB hub to your " + device->productName
+                            + "\n\nOne of the connected devices was not using all its USB virtual cables, but after your disconnected another device there is some room to connect missing virtual cables");
+                }
+            });
+        }
 
         dumpLine (juce::String::formatted ("\nIdx %d -> No device connected", index));
     }
@@ -444,12 +454,21 @@ int MidiController::parseDescriptorReply (const juce::uint8* reply, int length)
             if (events != nullptr)
                 events->deviceDescriptorArrived();
 
-            juce::WeakReference<MidiController> safeThis (this);
-            juce::Timer::callAfterDelay (dumpEndDelayMs, [safeThis]
+            // The dump ends a while after its first device descriptor.
+            if (! dumpEndScheduled)
             {
-                if (auto* device = safeThis.get())
-                    device->descriptorDumpActive = 0;
-            });
+                dumpEndScheduled = true;
+                juce::WeakReference<MidiController> safeThis (this);
+
+                juce::Timer::callAfterDelay (dumpEndDelayMs, [safeThis]
+                {
+                    if (auto* device = safeThis.get())
+                    {
+                        device->dumpEndScheduled = false;
+                        device->descriptorDumpActive = 0;
+                    }
+                });
+            }
             break;
         }
 

@@ -317,6 +317,8 @@ public:
 private:
     MidiController();
 
+    /** A look at the hub, and the end of a descriptor dump, are scheduled once at a time. */
+    bool hubNoticeScheduled = false, dumpEndScheduled = false;
     /** Counts the programming waits, so that a wait that outlived its programming sends nothing. */
     juce::uint32 programmingWaitId = 0;
     /** Sends a programming request after a pause, without blocking the message thread. */
