@@ -21,6 +21,15 @@ public:
             config.deviceFirmware = { 7, 1 };
             demoProduct = ports->addProduct (config);
 
+            // What reaches the product, for whoever drives the demo to see.
+            const auto log = juce::File::getSpecialLocation (juce::File::userHomeDirectory)
+                                 .getChildFile ("pellion-demo-product-writes.txt");
+            log.deleteFile();
+            demoProduct->getProduct().onWriteApplied = [log] (const SimulatedProduct::AppliedWrite& write)
+            {
+                log.appendText (SimulatedProduct::describe (write) + "\n");
+            };
+
             SimulatedProduct::UsbDeviceSpec keys;
             keys.vidPid = 0x0A4D1234;
             keys.name = "Studio Keys 61";

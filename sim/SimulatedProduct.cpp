@@ -383,6 +383,9 @@ juce::Array<juce::MemoryBlock> SimulatedProduct::handleWrite (const Request& req
     {
         const auto before = makeHostRecords();
         appliedWrites.add ({ currentPreset, request.kind, request.item(), values });
+
+        if (onWriteApplied)
+            onWriteApplied (appliedWrites.getReference (appliedWrites.size() - 1));
         writeItem (request.kind, request.item(), values);
 
         // New masks and reservations take effect at once: every device is given its slots again.
@@ -1032,6 +1035,16 @@ juce::Array<SimulatedProduct::AppliedWrite> SimulatedProduct::getAppliedWrites()
 {
     const juce::ScopedLock sl (lock);
     return appliedWrites;
+}
+
+juce::String SimulatedProduct::describe (const AppliedWrite& write)
+{
+    auto line = juce::String::formatted ("preset %d kind %d item %d:", write.preset, write.kind, write.item);
+
+    for (auto value : write.values)
+        line << " 0x" << juce::String::toHexString ((juce::int64) value).toUpperCase().paddedLeft ('0', 8);
+
+    return line;
 }
 
 void SimulatedProduct::clearAppliedWrites()

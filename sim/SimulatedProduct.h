@@ -4,6 +4,8 @@
 
 #include "device/DeviceTypes.h"
 
+#include <functional>
+
 /** A stand-in for one of the six products, as its firmware answers the
     system-exclusive protocol.
 
@@ -168,6 +170,11 @@ public:
     /** Every settings write carried out so far, in order. */
     juce::Array<AppliedWrite> getAppliedWrites() const;
     void clearAppliedWrites();
+    /** Told of every settings write as it is carried out (on the product's thread). */
+    std::function<void (const AppliedWrite&)> onWriteApplied;
+
+    /** A write as one line of text: "preset P kind K item I: 0x0000ABCD ..." */
+    static juce::String describe (const AppliedWrite& write);
 
     //==============================================================================
     /** Attaches a device; returns the host-port records of the slots that changed.

@@ -1,4 +1,5 @@
 #include "support/SimTestSupport.h"
+#include "support/DemoSession.h"
 
 // Every test here builds a main component, which deletes the device object when it goes:
 // run them through ctest (one process per test) or one at a time.
@@ -204,133 +205,21 @@ TEST_F (ConnectionRoad, PortThatFailsToOpenIsTriedAgainOnTheNextTick)
 
 //==============================================================================
 // The demo build, as a person sees it: its window on a virtual display of its own, read by OCR.
-namespace
-{
-    juce::String findTool (const juce::String& name)
-    {
-        for (auto folder : { "/usr/bin", "/usr/local/bin", "/bin" })
-        {
-            auto file = juce::File (folder).getChildFile (name);
-
-            if (file.existsAsFile())
-                return file.getFullPathName();
-        }
-
-        return {};
-    }
-
-    /** A child process that is killed when this goes. */
-    struct OwnedProcess
-    {
-        ~OwnedProcess() { if (process.isRunning()) process.kill(); }
-        juce::ChildProcess process;
-    };
-
-    bool runTool (const juce::StringArray& arguments, juce::String* output = nullptr)
-    {
-        juce::ChildProcess tool;
-
-        if (! tool.start (arguments))
-            return false;
-
-        auto text = tool.readAllProcessOutput();
-
-        if (! tool.waitForProcessToFinish (15000))
-        {
-            tool.kill();
-            return false;
-        }
-
-        if (output != nullptr)
-            *output = text;
-
-        return tool.getExitCode() == 0;
-    }
-
-    /** Text read from a part of the screenshot, scaled by 2. */
-    juce::String readText (const juce::File& screenshot, juce::Rectangle<int> area, const juce::File& folder, bool singleLine)
-    {
-        auto crop = folder.getChildFile ("crop.png");
-        const auto geometry = juce::String (area.getWidth()) + "x" + juce::String (area.getHeight())
-                              + "+" + juce::String (area.getX()) + "+" + juce::String (area.getY());
-
-        // Light text on the dark panel: made dark on white and sharp, which the reader takes best.
-        if (! runTool ({ findTool ("convert"), screenshot.getFullPathName(), "-crop", geometry, "+repage",
-                         "-colorspace", "Gray", "-negate", "-resize", "200%", "-threshold", "50%",
-                         crop.getFullPathName() }))
-            return {};
-
-        juce::String text;
-        runTool ({ "env", "OMP_THREAD_LIMIT=1", findTool ("tesseract"), crop.getFullPathName(), "stdout",
-                   "--psm", singleLine ? "7" : "6" }, &text);
-        return text.trim();
-    }
-}
-
 TEST (ConnectionRoadDemo, WindowShowsTheReadJorvek)
 {
-    for (auto tool : { "Xvfb", "import", "convert", "tesseract" })
-        if (findTool (tool).isEmpty())
-            GTEST_SKIP() << tool << " is not installed (scripts/setup installs it)";
+    if (auto missing = DemoSession::findMissingTool(); missing.isNotEmpty())
+        GTEST_SKIP() << missing << " is not installed (scripts/setup installs it)";
 
-    auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                      .getNonexistentChildFile ("pellion-demo-", "", false);
-    ASSERT_TRUE (folder.getChildFile ("home").createDirectory());
+    DemoSession demo;
+    ASSERT_TRUE (demo.start()) << "Xvfb or the demo did not start";
 
-    // A display of its own, so that no other test's window covers the demo's. It ends by itself
-    // once its last client (the demo) has gone.
-    OwnedProcess display;
-    ASSERT_TRUE (display.process.start (juce::StringArray { findTool ("Xvfb"), "-displayfd", "1", "-screen", "0",
-                                                            "1280x1024x24", "-nolisten", "tcp", "-terminate" },
-                                        juce::ChildProcess::wantStdOut));
-    char number[16] = {};
-    display.process.readProcessOutput (number, (int) sizeof (number) - 1);
-    const auto displayName = ":" + juce::String (number).trim();
-    ASSERT_TRUE (juce::String (number).trim().containsOnly ("0123456789") && displayName.length() > 1)
-        << "Xvfb gave no display";
+    const bool connected = demo.waitUntilConnected();
+    demo.keepFiles = ! connected;
 
-    OwnedProcess demo;
-    ASSERT_TRUE (demo.process.start (juce::StringArray { "env", "-u", "XAUTHORITY",
-                                                         "HOME=" + folder.getChildFile ("home").getFullPathName(),
-                                                         "DISPLAY=" + displayName, PELLION_DEMO_BINARY },
-                                     0));
-
-    // The main window (800 x 600) sits centred on the 1280 x 1024 screen.
-    const juce::Rectangle<int> window (240, 212, 800, 600);
-    const juce::Rectangle<int> statusLine (window.getX() + 400 - 228, window.getY() + 600 - 24, 456, 24);
-    const juce::Rectangle<int> infoLine (window.getX() + 14, window.getY() + 460, 250, 116);
-
-    auto screenshot = folder.getChildFile ("screen.png");
-    juce::String status, info;
-    const auto end = juce::Time::getMillisecondCounter() + 60000;
-
-    // The product is plugged in 2 s after start; the read ends some seconds later.
-    while (juce::Time::getMillisecondCounter() < end && demo.process.isRunning())
-    {
-        juce::Thread::sleep (1000);
-
-        if (! runTool ({ findTool ("import"), "-display", displayName, "-window", "root", screenshot.getFullPathName() }))
-            continue;
-
-        info = readText (screenshot, infoLine, folder, false);
-
-        if (! info.contains ("Jorvek Pro"))
-            continue;
-
-        status = readText (screenshot, statusLine, folder, true);
-
-        if (status == "-")
-            break;
-    }
-
-    EXPECT_TRUE (demo.process.isRunning()) << "the demo quit by itself";
+    EXPECT_TRUE (demo.isRunning()) << "the demo quit by itself";
+    const auto info = demo.readText (DemoSession::infoLine(), false);
+    const auto status = demo.readText (DemoSession::statusLine(), true);
     EXPECT_TRUE (info.contains ("Jorvek Pro")) << "information line read: " << info;
     EXPECT_TRUE (info.contains ("Serial")) << "information line read: " << info;
-    EXPECT_EQ (status, "-") << "status line read: " << status << " (screenshot kept in " << folder.getFullPathName() << ")";
-
-    demo.process.kill();
-    display.process.waitForProcessToFinish (3000);
-
-    if (! HasFailure())
-        folder.deleteRecursively();
+    EXPECT_EQ (status, "-") << "status line read: " << status << " (screenshot kept in " << demo.folder.getFullPathName() << ")";
 }
