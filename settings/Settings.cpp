@@ -344,6 +344,11 @@ void Settings::applyConnectionMode (bool refillProducts)
         productCombo.setEnabled (false);
         showAutomaticModeTexts();
 
+        // The products chosen by hand are no positions of the automatic list: the search that
+        // follows starts from the first product it finds.
+        if (refillProducts)
+            productCombo.clear (juce::dontSendNotification);
+
         // Programming must not be disturbed: no close-connection request and no new search until it ends.
         if (device != nullptr && device->isProgrammingFirmware())
             return;
