@@ -83,7 +83,7 @@ TEST_F (PresetSelector, ARenameIsWrittenOnceAndOnlyWhenTheNameChanged)
     rename ("Chorus");
     ASSERT_TRUE (runChainToEnd());
 
-    EXPECT_EQ (requestsReceived (*product), "write 7/1");
+    EXPECT_EQ (requestsOf (*product), "write 7/1");
     EXPECT_EQ (selector().getItemText (1), "Chorus");
     EXPECT_EQ (selector().getText(), "Chorus");
     juce::uint32 words[4];
@@ -98,7 +98,7 @@ TEST_F (PresetSelector, ARenameIsWrittenOnceAndOnlyWhenTheNameChanged)
     pump (100);
 
     EXPECT_EQ (selector().getText(), "Chorus");
-    EXPECT_EQ (requestsReceived (*product), "");
+    EXPECT_EQ (requestsOf (*product), "");
 }
 
 TEST_F (PresetSelector, BelowHostFirmware275NamesCanBeNeitherEditedNorWritten)
@@ -114,7 +114,7 @@ TEST_F (PresetSelector, BelowHostFirmware275NamesCanBeNeitherEditedNorWritten)
 
     EXPECT_EQ (PresetName::unpack (device().presetNames[1]), "Stage");
     EXPECT_EQ (selector().getText(), "Stage");
-    EXPECT_EQ (requestsReceived (*product), "");
+    EXPECT_EQ (requestsOf (*product), "");
 }
 
 TEST_F (PresetSelector, ChoosingAPresetWritesThePresetSettingAndShowsItsFile)
@@ -129,7 +129,7 @@ TEST_F (PresetSelector, ChoosingAPresetWritesThePresetSettingAndShowsItsFile)
     EXPECT_EQ (presets().fileLabel.getText(), "-");
     ASSERT_TRUE (runChainToEnd());
 
-    const auto requests = juce::StringArray::fromLines (requestsReceived (*product));
+    const auto requests = juce::StringArray::fromLines (requestsOf (*product));
     ASSERT_FALSE (requests.isEmpty());
     EXPECT_EQ (requests[0], "write 4/0");
     EXPECT_EQ (requests[1], "read 4/0") << "then the whole product is read again";
@@ -146,18 +146,18 @@ TEST_F (PresetSelector, ChoosingAPresetWritesThePresetSettingAndShowsItsFile)
 TEST_F (PresetSelector, ARouteHeldInTheDebounceReachesThePresetItWasMadeIn)
 {
     auto product = connect();
-    HeldRouteEditor router;
+    HeldEditEditor router;
     main->editorPanels.add (&router);
 
     const auto before = product->getProduct().getSettings();
     router.clickRoute (3, 5);
     pump (300);
-    ASSERT_TRUE (requestsReceived (*product).isEmpty()) << "the debounce still holds the route";
+    ASSERT_TRUE (requestsOf (*product).isEmpty()) << "the debounce still holds the route";
 
     selector().setSelectedItemIndex (2, juce::sendNotificationSync);
     ASSERT_TRUE (runChainToEnd());
 
-    const auto requests = juce::StringArray::fromLines (requestsReceived (*product));
+    const auto requests = juce::StringArray::fromLines (requestsOf (*product));
     ASSERT_GE (requests.size(), 2);
     EXPECT_EQ (requests[0], "write 0/3");
     EXPECT_EQ (requests[1], "write 4/0");

@@ -50,6 +50,18 @@ protected:
     }
 
     Presets& presets()          { return *main->getPresets(); }
+
+    /** The requests the product received, described (the keep-alive bytes left out). */
+    static juce::String requestsOf (SimulatedProductRunner& product)
+    {
+        juce::StringArray requests;
+
+        for (auto& line : juce::StringArray::fromLines (requestsReceived (product)))
+            if (line.isNotEmpty() && ! line.startsWith ("short"))
+                requests.add (line);
+
+        return requests.joinIntoString ("\n");
+    }
     juce::ComboBox& selector()  { return presets().presetSelector.comboBox; }
 
     /** Runs the message loop until the chain has ended and nothing waits to go out. */
@@ -93,10 +105,10 @@ protected:
     std::vector<Presets::FileDialogRequest> dialogs;
 };
 
-/** An editor that holds a route edit in its one-second debounce, as the router tab does: the
-    model changes at once, the row is marked when the debounce fires or the edits are flushed. */
-class HeldRouteEditor : public EditorPanel,
-                        private juce::Timer
+/** An editor that holds its edits in a one-second debounce, as the router tab does: the model
+    changes at once, the items are marked when the debounce fires or the edits are flushed. */
+class HeldEditEditor : public EditorPanel,
+                       private juce::Timer
 {
 public:
     /** Flips the route from input row to output bit in the current preset. */
@@ -104,7 +116,13 @@ public:
     {
         auto& d = *MidiController::getInstance();
         d.routerMasks[d.currentPreset][row] ^= 1u << output;
-        heldRows.addIfNotAlreadyThere (row);
+        hold (kindRouter, row);
+    }
+
+    /** Holds an edit the test made in the model. */
+    void hold (int kind, int item)
+    {
+        held.addIfNotAlreadyThere ({ kind, item });
         startTimer (1000);
     }
 
@@ -122,14 +140,19 @@ private:
     void timerCallback() override
     {
         stopTimer();
+
+        if (held.isEmpty())
+            return;
+
         auto& d = *MidiController::getInstance();
 
-        for (int row : heldRows)
-            d.markForWrite (kindRouter, row);
+        for (auto& edit : held)
+            d.markForWrite (edit.first, edit.second);
 
-        heldRows.clear();
-        d.sendPending (kindRouter);
+        const int firstKind = held.getFirst().first;
+        held.clear();
+        d.sendPending (firstKind);
     }
 
-    juce::Array<int> heldRows;
+    juce::Array<std::pair<int, int>> held;
 };
