@@ -201,7 +201,12 @@ bool Presets::checkPresetModified (const juce::String& selectorText)
 void Presets::setControlsEnabled (bool enabled)
 {
     controlsEnabled = enabled;
-    checkPresetModified (presetSelector.comboBox.getText());
+
+    if (enabled)
+        checkPresetModified (presetSelector.comboBox.getText());
+    else
+        buttonSaveSinglePreset.setEnabled (false);
+
     buttonLoadSinglePreset.setEnabled (enabled);
 
     auto* device = getDevice();

@@ -71,6 +71,40 @@ TEST_F (PresetBarFiles, ARoundTripSendsNothingAndLeavesSaveDisabled)
     EXPECT_EQ (presets().fileLabel.getText(), "Trip.pvp");
     EXPECT_EQ (dialogs.back().title, "Load preset from file...");
     EXPECT_FALSE (dialogs.back().saving);
+    EXPECT_EQ (main->getDeviceProperty (device().serialText, "Preset 2"), juce::URL (file).toString (false));
+}
+
+TEST_F (PresetBarFiles, ARefusedSaveShowsItsErrorAndChangesNothing)
+{
+    auto product = connect();
+
+    struct Case { const char* name; juce::File target; juce::String error, warning; };
+    const Case cases[] = {
+        { "a name of 17 characters", folder.folder.getChildFile ("abcdefghijklmnopq.pvp"),
+          "Error: The file name must contain only ASCII (no accent, no special character) and be limited to 16 chars",
+          "Please use 16 chars max" },
+        { "a folder that does not exist", folder.folder.getChildFile ("missing").getChildFile ("Set.pvp"),
+          "Error: Cannot create output file", "" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        main->boxes.clear();
+        presets().showMessage ({});
+        const auto records = PresetFileTest::recordsImage (presets().fileRecords);
+
+        saveTo (c.target);
+
+        EXPECT_EQ (main->boxes, juce::StringArray (c.error));
+        EXPECT_EQ (presets().messageLabel.isVisible() ? presets().messageLabel.getText() : juce::String(), c.warning);
+        EXPECT_FALSE (c.target.exists());
+        EXPECT_EQ (PresetFileTest::recordsImage (presets().fileRecords), records);
+        EXPECT_EQ (presets().fileLabel.getText(), "-");
+    }
+
+    pump (100);
+    EXPECT_EQ (requestsOf (*product), "");
 }
 
 TEST_F (PresetBarFiles, AnOldFormatFileIsWrittenConvertedAndOffersASaveWithTheNewFormat)
