@@ -117,30 +117,111 @@ TEST_F (SettingsPage, NothingConnectedShowsWhatTheSearchLooksFor)
 
 TEST_F (SettingsPage, CaptionsReadOnThePagesBackground)
 {
-    // Drawn with the application's look, each caption stands out from the page behind it.
+    // Drawn with the application's look, each caption's text stands out from what lies behind it. The
+    // text's pixels are those that change when the text is drawn in a transparent colour; a toggle's
+    // tick box or a group's outline does not count.
     LookAndFeelCustom look;
     page.setLookAndFeel (&look);
     page.setBounds (0, 0, 800, 448);
-    const auto snapshot = page.createComponentSnapshot (page.getLocalBounds());
-    page.setLookAndFeel (nullptr);
 
-    auto brightness = [] (juce::Colour c) { return c.getPerceivedBrightness(); };
-    const auto background = snapshot.getPixelAt (5, 5);
-
-    for (juce::Component* caption : { (juce::Component*) &page.autoDetectToggle, (juce::Component*) &page.productLabel,
-                                      (juce::Component*) &page.midiInputLabel, (juce::Component*) &page.midiOutputLabel,
-                                      (juce::Component*) &page.usbNameLabel })
+    auto captionContrast = [this] (juce::Component& caption, int textColourId)
     {
-        SCOPED_TRACE (caption->getName().toStdString());
-        float brightest = 0.0f;
-        const auto area = caption->getBounds();
+        const auto area = page.getLocalArea (&caption, caption.getLocalBounds());
+        const bool hadColour = caption.isColourSpecified (textColourId);
+        const auto colour = caption.findColour (textColourId);
 
-        for (int y = area.getY(); y < area.getBottom(); ++y)
-            for (int x = area.getX(); x < area.getRight(); ++x)
-                brightest = juce::jmax (brightest, brightness (snapshot.getPixelAt (x, y)));
+        const auto shown = page.createComponentSnapshot (area);
+        caption.setColour (textColourId, juce::Colours::transparentBlack);
+        const auto blank = page.createComponentSnapshot (area);
 
-        EXPECT_GT (brightest - brightness (background), 0.6f);
-    }
+        if (hadColour)
+            caption.setColour (textColourId, colour);
+        else
+            caption.removeColour (textColourId);
+
+        float contrast = 0.0f;
+
+        for (int y = 0; y < shown.getHeight(); ++y)
+            for (int x = 0; x < shown.getWidth(); ++x)
+                contrast = juce::jmax (contrast, std::abs (shown.getPixelAt (x, y).getPerceivedBrightness()
+                                                             - blank.getPixelAt (x, y).getPerceivedBrightness()));
+        return contrast;
+    };
+
+    const int label = juce::Label::textColourId, button = juce::ToggleButton::textColourId,
+              group = juce::GroupComponent::textColourId;
+
+    struct Caption { const char* name; int tab; juce::Component* component; int textColourId; };
+
+    auto checkCaptions = [&] (const std::vector<Caption>& captions)
+    {
+        for (const auto& c : captions)
+        {
+            SCOPED_TRACE (c.name);
+
+            if (c.tab >= 0)
+                page.deviceTabs.setCurrentTabIndex (c.tab, false);
+
+            for (auto* shown = c.component; shown != &page; shown = shown->getParentComponent())
+                ASSERT_TRUE (shown->isVisible());
+
+            EXPECT_GT (captionContrast (*c.component, c.textColourId), 0.4f);
+        }
+    };
+
+    // A Norrim shows every panel but the Button one; the page's controls are usable.
+    connectProduct (productNorrim, MidiController::firmwareVersionFromDigits (4, 5));
+    page.buildDeviceTabs();
+    page.resetDeviceSettings();
+    device().presetSetting |= 0x20;
+    page.updateEnablement (editorIdle);
+
+    auto& presets = *page.getPresetsPanel();
+    auto& trs = *page.getTrsPanel();
+    auto& sync24 = *page.getSync24Panel();
+    auto& power = *page.getPowerDownPanel();
+    auto& dump = *page.getDumpPanel();
+
+    checkCaptions ({
+        { "MIDI Settings",    -1, &page.midiSettingsGroup, group },
+        { "Auto detect",      -1, &page.autoDetectToggle,  button },
+        { "Product",          -1, &page.productLabel,      label },
+        { "MIDI Input",       -1, &page.midiInputLabel,    label },
+        { "MIDI Output",      -1, &page.midiOutputLabel,   label },
+        { "USB String name",  -1, &page.usbNameLabel,      label },
+        { "Preset Settings",  0,  &presets.group,          group },
+        { "Enable changing",  0,  &presets.enableToggle,   button },
+        { "Message",          0,  &presets.messageLabel,   label },
+        { "Channel",          0,  &presets.channelLabel,   label },
+        { "Value",            0,  &presets.valueLabel,     label },
+        { "Forward",          0,  &presets.forwardToggle,  button },
+        { "TRS Output",       1,  &trs.group,              group },
+        { "TRS note",         1,  &trs.noteLabel,          label },
+        { "Enable Sync-24",   2,  &sync24.outputToggle,    button },
+        { "Power Down",       3,  &power.group,            group },
+        { "Wake-Up",          3,  &power.wakeUpToggle,     button },
+        { "Time before",      3,  &power.timeLabel,        label },
+        { "Dump instructions", 4, &dump.infoLabel,         label },
+    });
+
+    // "Type A" and "Type B" are usable once an output is chosen; the Button panel is a Calder's.
+    page.deviceTabs.setCurrentTabIndex (1, false);
+    trs.outputList.setSelectedItemIndex (0, juce::sendNotificationSync);
+    checkCaptions ({ { "Type A", 1, &trs.typeAButton, button },
+                     { "Type B", 1, &trs.typeBButton, button } });
+
+    connectProduct (productCalder, MidiController::firmwareVersionFromDigits (4, 5));
+    page.buildDeviceTabs();
+    page.updateEnablement (editorIdle);
+    auto& buttonPanel = *page.getButtonPanel();
+
+    checkCaptions ({
+        { "Button Settings",       1, &buttonPanel.group,              group },
+        { "Change current preset", 1, &buttonPanel.changePresetButton, button },
+        { "Send Panic",            1, &buttonPanel.sendPanicButton,    button },
+    });
+
+    page.setLookAndFeel (nullptr);
 }
 
 TEST_F (SettingsPage, EnablementFollowsTheConnectionTheModeAndTheFirmware)
