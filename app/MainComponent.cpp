@@ -420,19 +420,8 @@ void MainComponent::showFullSettings()
         return;
     }
 
-    auto window = std::make_unique<FullMapWindow> ("", juce::LookAndFeel::getDefaultLookAndFeel()
-                                                           .findColour (juce::ResizableWindow::backgroundColourId), this);
-    window->setUsingNativeTitleBar (true);
-    window->setResizable (true, true);
-    window->centreWithSize (window->getWidth(), window->getHeight());
-    window->setResizeLimits (980, 525, 1680, 900);
-    window->updateTitle();
-
-    auto content = std::make_unique<FullMap> (this);
-    window->fullMap = content.get();
-    window->setContentOwned (content.release(), true);
-
-    fullMapWindow = std::move (window);
+    fullMapWindow = std::make_unique<FullMapWindow> ("", juce::LookAndFeel::getDefaultLookAndFeel()
+                                                             .findColour (juce::ResizableWindow::backgroundColourId), this);
 
     auto area = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr
                     ? juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea
