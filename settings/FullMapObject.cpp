@@ -96,11 +96,11 @@ FullMapObject::FullMapObject (FullMapList* owner, int port) : portIndex (port), 
                          &statusHeader, &channelHeader, &value1Header, &value2Header })
         style (*label, 14.0f, juce::Justification::centredLeft, caption);
 
-    for (auto* list : { &inputChannelList, &outputChannelList })
-        style (*list, 13.5f, juce::Justification::centred);
+    for (auto* channels : { &inputChannelList, &outputChannelList })
+        style (*channels, 13.5f, juce::Justification::centred);
 
-    for (auto* list : { &inputMessageList, &outputMessageList })
-        style (*list, 13.5f, juce::Justification::centredTop);
+    for (auto* messages : { &inputMessageList, &outputMessageList })
+        style (*messages, 13.5f, juce::Justification::centredTop);
 
     style (noMapperLabel, 13.5f, juce::Justification::centred);
     noMapperLabel.setColour (juce::Label::backgroundColourId, panel);
@@ -125,18 +125,15 @@ FullMapObject::FullMapObject (FullMapList* owner, int port) : portIndex (port), 
         button->addListener (this);
     }
 
-    for (juce::Component* child : { (juce::Component*) &mappersGroup, (juce::Component*) &inputFiltersGroup,
-                                    (juce::Component*) &inputChannelsCaption, (juce::Component*) &inputName,
-                                    (juce::Component*) &inputMessagesCaption, (juce::Component*) &inputChannelList,
-                                    (juce::Component*) &inputMessageList, (juce::Component*) &statusHeader,
-                                    (juce::Component*) &channelHeader, (juce::Component*) &value1Header,
-                                    (juce::Component*) &value2Header, (juce::Component*) &noMapperLabel,
-                                    (juce::Component*) &outputFiltersGroup, (juce::Component*) &outputChannelsCaption,
-                                    (juce::Component*) &outputMessagesCaption, (juce::Component*) &outputChannelList,
-                                    (juce::Component*) &outputMessageList, (juce::Component*) &outputName,
-                                    (juce::Component*) &inputHighlightButton, (juce::Component*) &outputHighlightButton,
-                                    (juce::Component*) &sync24SourceLabel, (juce::Component*) &sync24OutputLabel,
-                                    (juce::Component*) &trsLabel })
+    const std::initializer_list<juce::Component*> shownChildren {
+        &mappersGroup, &inputFiltersGroup, &inputChannelsCaption, &inputName, &inputMessagesCaption,
+        &inputChannelList, &inputMessageList, &statusHeader, &channelHeader, &value1Header, &value2Header,
+        &noMapperLabel, &outputFiltersGroup, &outputChannelsCaption, &outputMessagesCaption, &outputChannelList,
+        &outputMessageList, &outputName, &inputHighlightButton, &outputHighlightButton, &sync24SourceLabel,
+        &sync24OutputLabel, &trsLabel
+    };
+
+    for (auto* child : shownChildren)
         addAndMakeVisible (child);
 
     for (auto* padlock : { &inputPadlock, &outputPadlock })
