@@ -435,6 +435,8 @@ void MainComponent::showFullSettings()
 {
     if (fullMapWindow != nullptr && fullMapWindow->getContentComponent() != nullptr)
     {
+        // The preset's file name may have changed while the window was hidden.
+        fullMapWindow->updateTitle();
         fullMapWindow->setVisible (! fullMapWindow->isVisible());
         return;
     }

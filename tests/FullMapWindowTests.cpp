@@ -143,3 +143,18 @@ TEST_F (FullSettingsWindow, AFactoryResetShowsTheDefaultsAtOnce)
     ASSERT_TRUE (pumpUntil ([this] { return list().getRow (firstVirtualPort)->inputChannelList.getText() == "No channel filtered"; }, 3000));
     EXPECT_EQ (list().getNumRows(), jorvekPorts);
 }
+
+TEST_F (FullSettingsWindow, ShowingTheWindowAgainTitlesItWithThePresetsFileName)
+{
+    connectJorvek();
+    ASSERT_TRUE (pumpUntilReadEnds (15000));
+    main->showFullSettings();
+    window()->closeButtonPressed();
+
+    // Saved to a file while the window was hidden, with nothing else changed.
+    main->presets->presetFileNames[0] = "stage.pvp";
+    main->showFullSettings();
+
+    EXPECT_TRUE (window()->isVisible());
+    EXPECT_EQ (window()->getName(), "Full settings [Active preset: 1][stage.pvp]");
+}
