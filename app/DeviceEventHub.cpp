@@ -412,22 +412,7 @@ void DeviceEventHub::hostRecordChanged (int index)
         filter->updateHostPortName (index);
 
     if (auto* fullMap = main.getFullMap())
-    {
-        if (hostPorts + d->getNumLocalPorts() > 0)
-        {
-            if (index < hostPorts)
-            {
-                if (auto* row = fullMap->getRow (index))
-                    row->refreshInputName();
-            }
-            else if (auto* row = fullMap->getRow (index - hostPorts))
-            {
-                row->refreshOutputName();
-            }
-
-            fullMap->repaint();
-        }
-    }
+        fullMap->refreshHostPortName (index);
 
     main.setEditorsEnabled (true);
 }

@@ -435,23 +435,14 @@ void MainComponent::showFullSettings()
 {
     if (fullMapWindow != nullptr && fullMapWindow->getContentComponent() != nullptr)
     {
+        // The preset's file name may have changed while the window was hidden.
+        fullMapWindow->updateTitle();
         fullMapWindow->setVisible (! fullMapWindow->isVisible());
         return;
     }
 
-    auto window = std::make_unique<FullMapWindow> ("", juce::LookAndFeel::getDefaultLookAndFeel()
-                                                           .findColour (juce::ResizableWindow::backgroundColourId), this);
-    window->setUsingNativeTitleBar (true);
-    window->setResizable (true, true);
-    window->centreWithSize (window->getWidth(), window->getHeight());
-    window->setResizeLimits (980, 525, 1680, 900);
-    window->updateTitle();
-
-    auto content = std::make_unique<FullMap> (this);
-    window->fullMap = content.get();
-    window->setContentOwned (content.release(), true);
-
-    fullMapWindow = std::move (window);
+    fullMapWindow = std::make_unique<FullMapWindow> ("", juce::LookAndFeel::getDefaultLookAndFeel()
+                                                             .findColour (juce::ResizableWindow::backgroundColourId), this);
 
     auto area = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr
                     ? juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea
