@@ -130,8 +130,9 @@ TEST_F (FilterTabAgainstProduct, ChannelClickedTwiceWritesTheUnchangedWordOnceAS
     click (channel (5));
 
     ASSERT_TRUE (pumpUntil ([this] { return ! writesSent (kindChannelFilter).empty(); }, 3000));
+    // The framework's timers may fire some tens of milliseconds early.
     const auto delay = (int) (writesSent (kindChannelFilter).front().time - secondClick);
-    EXPECT_GE (delay, 950);
+    EXPECT_GE (delay, 850);
     EXPECT_LE (delay, 1400);
 
     pump (1500);
