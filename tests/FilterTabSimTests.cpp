@@ -4,6 +4,7 @@
 
 #include "support/SimTestSupport.h"
 #include "support/ComponentSearch.h"
+#include "support/PanelText.h"
 #include "editors/Lfo.h"
 
 using namespace ComponentSearch;
@@ -25,42 +26,6 @@ namespace
             lines.add (describe (w));
 
         return lines;
-    }
-
-    /** Text read by OCR from an area of an image. Light text on the dark panel is made dark on white
-        first (negate); the dark text of buttons and lists is read as it is. */
-    juce::String readTextOf (const juce::Image& image, juce::Rectangle<int> area, bool negate, bool singleLine,
-                             const juce::File& folder)
-    {
-        const auto png = folder.getChildFile ("panel.png");
-        const auto prepared = folder.getChildFile ("panel-ocr.png");
-        png.deleteFile();
-
-        {
-            juce::FileOutputStream out (png);
-            juce::PNGImageFormat format;
-
-            if (! out.openedOk() || ! format.writeImageToStream (image.getClippedImage (area), out))
-                return {};
-        }
-
-        juce::StringArray convert { "convert", png.getFullPathName(), "-colorspace", "Gray" };
-        if (negate)
-            convert.addArray ({ "-negate", "-resize", "200%", "-threshold", "50%" });
-        else
-            convert.addArray ({ "-resize", "300%" });
-        convert.add (prepared.getFullPathName());
-
-        juce::ChildProcess converter;
-        if (! converter.start (convert) || ! converter.waitForProcessToFinish (15000))
-            return {};
-
-        juce::ChildProcess tesseract;
-        if (! tesseract.start (juce::StringArray { "env", "OMP_THREAD_LIMIT=1", "tesseract", prepared.getFullPathName(),
-                                                   "stdout", "--psm", singleLine ? "7" : "11" }))
-            return {};
-
-        return tesseract.readAllProcessOutput();
     }
 }
 
@@ -218,13 +183,13 @@ TEST_F (FilterTabAgainstProduct, CalderTabShowsItsTextsOnScreen)
     EXPECT_EQ (image.getPixelAt (juce::roundToInt (tab.getWidth() * 0.1169), barY), juce::Colour (0xffff7f50));
     EXPECT_EQ (image.getPixelAt (juce::roundToInt (tab.getWidth() * 0.35), barY), juce::Colour (0xffff7f50));
 
-    if (! juce::File ("/usr/bin/tesseract").existsAsFile())
+    if (! PanelText::isAvailable())
         return;
 
     const auto folder = juce::File::createTempFile ("filter-ocr");
     folder.createDirectory();
 
-    const auto panelText = readTextOf (image, image.getBounds(), true, false, folder);
+    const auto panelText = readPanelText (image, image.getBounds(), true, false, folder);
 
     for (auto* expected : { "Channels", "Messages", "Common", "Realtime", "Input/Output", "Program Change", "Control Change",
                             "System Exclusive", "Midi Time Code", "Song Pointer Pos", "Active Sense", "System Reset" })
@@ -232,9 +197,9 @@ TEST_F (FilterTabAgainstProduct, CalderTabShowsItsTextsOnScreen)
 
     // Dark text on the light list and buttons, read within their outlines (the list without its arrow).
     const auto listText = portList().getBounds().reduced (2).withTrimmedRight (portList().getHeight());
-    EXPECT_TRUE (readTextOf (image, listText, false, true, folder).contains ("MIDI In 1"));
-    EXPECT_TRUE (readTextOf (image, resetButton().getBounds().reduced (2), false, true, folder).contains ("Reset all filters"));
-    EXPECT_EQ (readTextOf (image, channel (5).getBounds().reduced (2), false, true, folder).trim(), "5");
+    EXPECT_TRUE (readPanelText (image, listText, false, true, folder).contains ("MIDI In 1"));
+    EXPECT_TRUE (readPanelText (image, resetButton().getBounds().reduced (2), false, true, folder).contains ("Reset all filters"));
+    EXPECT_EQ (readPanelText (image, channel (5).getBounds().reduced (2), false, true, folder).trim(), "5");
 
     if (! HasFailure())
         folder.deleteRecursively();
