@@ -334,9 +334,14 @@ void Mapper::productLost()
 
 void Mapper::refreshFromModel()
 {
-    if (juce::isPositiveAndBelow (selectedMapper, maxMappers))
-        if (auto* page = mapperPages[(size_t) selectedMapper])
+    // Every record of the preset may have changed (a preset file loaded, a preset read again).
+    const int count = getNumMappers();
+
+    for (int slot = 0; slot < count; ++slot)
+        if (auto* page = mapperPages[(size_t) slot])
             page->loadFromRecord();
+
+    repaint();
 }
 
 void Mapper::visibilityChanged()

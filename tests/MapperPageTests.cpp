@@ -2,6 +2,7 @@
 #include "support/ComponentSearch.h"
 #include "editors/Mapper.h"
 #include "editors/UnavailablePortMenuItem.h"
+#include "editors/UserCurves.h"
 
 #include <cstring>
 
@@ -464,14 +465,71 @@ TEST_F (MapperTab, ResetOfTheSelectedMapperWritesItAloneAndKeepsOtherWrites)
 
 TEST_F (MapperTab, ResetOfAllMappersMarksThemAllAndWritesAtOnce)
 {
-    connect (productCalder, 4.205f);
+    // Below 3.85 the product keeps no user curves: the mappers alone are written.
+    connect (productCalder, 3.305f);
 
     buttonWithText<juce::TextButton> (*mapper, "Reset all mappers").triggerClick();
     pump (50);
 
     EXPECT_EQ (markedMappers(), 16);
+    EXPECT_FALSE (device().pendingRequests.isPending (kindVelocityCurve, 0));
     ASSERT_EQ (sent->size(), 1);
     EXPECT_EQ (hexBytes (sent->getFirst()).substring (0, 29), "F0 00 4B 1D 0F 22 03 03 06 00");
+}
+
+TEST_F (MapperTab, ResetOfAllMappersPutsTheUserCurvesBackAndWritesThemFirst)
+{
+    connect (productCalder, 4.205f);
+    device().userCurves[2][5] = 0x01010101;
+    tabs().setCurrentTabIndex (3);
+
+    // Resetting one mapper leaves the curves, which every mapper shares, as they are.
+    buttonWithText<juce::TextButton> (*mapper, "Reset selected mapper").triggerClick();
+    pump (50);
+    EXPECT_EQ (device().userCurves[2][5], 0x01010101u);
+    EXPECT_FALSE (device().pendingRequests.isPending (kindVelocityCurve, 0));
+    device().pendingRequests.clearAll();
+    device().waitingForReply = 0;
+    sent->clear();
+    ui.statusTexts.clear();
+
+    buttonWithText<juce::TextButton> (*mapper, "Reset all mappers").triggerClick();
+    pump (50);
+
+    EXPECT_EQ (device().userCurves[2][5], defaultUserCurves[2][5]);
+    for (int curve = 0; curve < 4; ++curve)
+        EXPECT_TRUE (device().pendingRequests.isWrite (kindVelocityCurve, curve)) << curve;
+    EXPECT_EQ (markedMappers(), 16);
+    EXPECT_TRUE (ui.statusTexts.contains ("Writing curves settings..."));
+    EXPECT_TRUE (ui.statusTexts.contains ("Writing mapper settings..."));
+    ASSERT_EQ (sent->size(), 1) << "one request at a time: the chain sends the rest";
+    EXPECT_EQ (hexBytes (sent->getFirst()).substring (0, 29), "F0 00 4B 1D 0F 22 03 0B 20 00");
+}
+
+TEST_F (MapperTab, CurveChoicesFollowTheProductAndItsFirmware)
+{
+    build();
+    auto& curves = *mapper->getCurveEditor();
+    EXPECT_EQ (curves.getCurveSelector().getNumItems(), 0);
+    EXPECT_EQ (curves.getSelectedCurve(), -1);
+    EXPECT_FALSE (curves.isEnabled());
+
+    connect (productJorvek, 4.505f);
+    EXPECT_EQ (curves.getCurveSelector().getItemText (3), "User curve 4");
+    EXPECT_EQ (curves.getSelectedCurve(), 0);
+    EXPECT_TRUE (curves.isEnabled());
+
+    connect (productCalder, 3.305f);
+    EXPECT_EQ (curves.getCurveSelector().getNumItems(), 4);
+    EXPECT_EQ (curves.getSelectedCurve(), -1) << "no curve chosen where the firmware keeps none";
+    EXPECT_FALSE (curves.isEnabled());
+
+    // Only the factory curves are put back, and nothing is written, below 3.85.
+    device().userCurves[0][0] = 0x7F7F7F7F;
+    curves.resetCurves (true, false);
+    pump (30);
+    EXPECT_EQ (device().userCurves[0][0], defaultUserCurves[0][0]);
+    EXPECT_TRUE (sent->isEmpty());
 }
 
 TEST_F (MapperTab, CurveEditorReadsTheCurvesOncePerConnection)
