@@ -148,6 +148,34 @@ TEST_F (MapperTabAgainstProduct, ResetOfAllMappersIsWrittenAtOnce)
     EXPECT_EQ (product->getProduct().getSettings().mappers[0][9].cfg2, 0x5A000187u);
 }
 
+TEST_F (MapperTabAgainstProduct, NoMapperTrafficBelowFirmware055)
+{
+    SimulatedProduct::Config config;
+    config.productCode = productCalder;
+    config.hostFirmware = { 0, 5 };
+    product = addProduct (config);
+
+    // Such a product is identified but not read.
+    ASSERT_TRUE (pumpUntil ([this] { return main->statusWasShown ("Firmware must be updated"); }, 15000));
+    pump (300);
+
+    // Whatever the page and the resets are made to do, nothing of the mapper kind goes out.
+    pages().setCurrentTabIndex (2);
+    auto& p = page (2);
+    choose (*p.inStatusCombo, 0);
+    choose (*p.inputPortCombo, 0);
+    choose (*p.outStatusCombo, 1);
+    mapper().scheduleMapperWrite();
+    mapper().resetMappers (true, false, true);
+    mapper().resetMappers (true, false, false);
+    pump (1500);
+
+    for (int type : { SYSX_TYPE_READ, SYSX_TYPE_WRITE })
+        EXPECT_TRUE (ports->getSentRequests (-1, type, kindMapper).empty()) << "type " << type;
+    EXPECT_TRUE (appliedWrites (kindMapper).isEmpty());
+    EXPECT_FALSE (main->statusWasShown ("Writing mapper settings..."));
+}
+
 TEST_F (MapperTabAgainstProduct, CurveEditorReadsTheFourCurvesOncePerConnection)
 {
     connect (productJorvek, 4, 5);
