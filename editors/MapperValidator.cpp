@@ -1,28 +1,11 @@
 #include "editors/MapperValidator.h"
 #include "editors/MapperRecordCodec.h"
+#include "editors/FilterMessageBits.h"
 #include "device/MidiController.h"
 
 namespace
 {
     constexpr int noStatus = -1;
-
-    /** The message-filter bit of a channel status byte (bits of filterStatus: Note Off, Note On,
-        Key Pressure, Program Change, Control Change, Channel Pressure, Pitch Bend); -1 for any
-        other byte. */
-    int filterBitOfChannelStatus (int status)
-    {
-        switch (status)
-        {
-            case 0x80: return 0;
-            case 0x90: return 1;
-            case 0xA0: return 2;
-            case 0xC0: return 3;
-            case 0xB0: return 4;
-            case 0xD0: return 5;
-            case 0xE0: return 6;
-            default:   return -1;
-        }
-    }
 
     /** The status byte whose filter can stop the mapper's input: "Notes transpose" takes notes,
         "Global channel update" takes every message and has no filter of its own. */
@@ -44,10 +27,14 @@ namespace
         return MapperRecordCodec::statusOfPosition (position);
     }
 
+    /** A status without a filter bit (no status at all included) is never filtered. */
     bool isFiltered (juce::uint32 statusFilter, int status)
     {
-        const int bit = filterBitOfChannelStatus (status);
-        return bit >= 0 && ((statusFilter >> bit) & 1u) != 0;
+        if (status < 0)
+            return false;
+
+        const auto bit = filterBitFromStatus ((juce::uint8) status);
+        return bit < numFilterMessageBits && ((statusFilter >> bit) & 1u) != 0;
     }
 
     juce::String statusName (int status)
