@@ -156,18 +156,18 @@ void VelocityCurvesClass::refreshChoices()
 {
     gridSize = CurveDrawGeometry::gridSizeFromSetting (readGridSetting());
     gridCombo.setSelectedId (gridSize <= numGridChoices ? gridSize : 0, juce::dontSendNotification);
-    drawingArea.repaint();
 
     curveSelector.clear (juce::dontSendNotification);
-    auto* device = MidiController::getInstance();
 
-    if (device == nullptr)
-        return;
+    if (auto* device = MidiController::getInstance())
+    {
+        for (int curve = 0; curve < device->getNumVelocityCurves(); ++curve)
+            curveSelector.addItem (juce::String::formatted ("User curve %d", curve + 1), curve + 1);
 
-    for (int curve = 0; curve < device->getNumVelocityCurves(); ++curve)
-        curveSelector.addItem (juce::String::formatted ("User curve %d", curve + 1), curve + 1);
+        curveSelector.setSelectedItemIndex (UserCurveEdits::initialSelection (*device), juce::dontSendNotification);
+    }
 
-    curveSelector.setSelectedItemIndex (UserCurveEdits::initialSelection (*device), juce::dontSendNotification);
+    // The drawing follows the new selection.
     showSelectedCurve();
 }
 

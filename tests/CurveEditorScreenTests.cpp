@@ -4,6 +4,7 @@
 
 #include "support/CurveEditorTestSupport.h"
 #include "support/OwnDisplay.h"
+#include "app/WindowEventPump.h"
 
 namespace
 {
@@ -18,12 +19,16 @@ namespace
             editor.setTopLeftPosition (0, 0);
             host.addToDesktop (0);
             host.setVisible (true);
+            eventPump = std::make_unique<WindowEventPump> (host);
         }
 
         ~EditorWindow()
         {
+            eventPump = nullptr;
             host.removeChildComponent (&editor);
         }
+
+        bool isOnScreen() const     { return host.getPeer() != nullptr && host.isShowing(); }
 
         /** The screen position of a column and row of the drawing. */
         juce::Point<int> screenPixelOf (int column, int row) const
@@ -37,6 +42,8 @@ namespace
     private:
         VelocityCurvesClass& editor;
         juce::Component host;
+        // As in the application's window: events the X library has read ahead are not left waiting.
+        std::unique_ptr<WindowEventPump> eventPump;
     };
 
     juce::StringArray moveTo (juce::Point<int> p)
@@ -62,7 +69,12 @@ TEST_F (CurveEditorOnScreen, AStrokeWithShiftAndCtrlReachesTheProduct)
     selectCurve (2);
 
     EditorWindow window (editor());
-    pump (800);
+    ASSERT_TRUE (pumpUntil ([&window] { return window.isOnScreen(); }, 10000));
+
+    // The pointer rests on the press point once the drawing sees it there: the window takes events.
+    const auto& area = editor().drawingArea;
+    ASSERT_TRUE (OwnDisplay::runXdotool (moveTo (window.screenPixelOf (0, 40))));
+    ASSERT_TRUE (pumpUntil ([&area] { return area.isMouseOver(); }, 10000));
 
     // The editor as the user sees it (the selector's text without its arrow, the buttons without their rims).
     const auto& e = editor();
@@ -84,23 +96,39 @@ TEST_F (CurveEditorOnScreen, AStrokeWithShiftAndCtrlReachesTheProduct)
 
     // Pressed on column 0 at value 87 (row 40); SHIFT keeps that row to column 60. Then CTRL draws
     // lines from column 60: out to column 110 at the top, back to column 90 at value 97 (row 30).
-    const auto& area = editor().drawingArea;
     const auto drawingOrigin = area.getScreenPosition();
 
     struct Move { int column, row; bool shift, ctrl; };
     const Move moves[] = { { 30, 100, true, false }, { 60, 5, true, false }, { 110, 0, false, true }, { 90, 30, false, true } };
 
-    juce::StringArray script (moveTo (window.screenPixelOf (0, 40)));
-    script.addArray ({ "mousedown", "1", "sleep", "0.15", "keydown", "shift", "sleep", "0.15" });
-    script.addArray (moveTo (window.screenPixelOf (30, 100)));
-    script.addArray (moveTo (window.screenPixelOf (60, 5)));
-    script.addArray ({ "keyup", "shift", "keydown", "ctrl", "sleep", "0.15" });
-    script.addArray (moveTo (window.screenPixelOf (110, 0)));
-    script.addArray (moveTo (window.screenPixelOf (90, 30)));
-    script.addArray ({ "mouseup", "1", "sleep", "0.15", "keyup", "ctrl" });
+    juce::StringArray script { "mousedown", "1", "sleep", "0.15" };
+    bool shiftHeld = false, ctrlHeld = false;
+
+    auto holdKey = [&script] (const char* key, bool& held, bool wanted)
+    {
+        if (held != wanted)
+            script.addArray ({ wanted ? "keydown" : "keyup", key, "sleep", "0.15" });
+
+        held = wanted;
+    };
+
+    for (const auto& m : moves)
+    {
+        holdKey ("shift", shiftHeld, m.shift);
+        holdKey ("ctrl", ctrlHeld, m.ctrl);
+        script.addArray (moveTo (window.screenPixelOf (m.column, m.row)));
+    }
+
+    script.addArray ({ "mouseup", "1", "sleep", "0.15" });
+    holdKey ("shift", shiftHeld, false);
+    holdKey ("ctrl", ctrlHeld, false);
 
     ASSERT_TRUE (OwnDisplay::runXdotool (script));
-    ASSERT_FALSE (area.isMouseDown());
+
+    // The release has the curve written: every event of the stroke has been taken by then.
+    ASSERT_TRUE (pumpUntil ([this] { return ! curveRequests (SYSX_TYPE_WRITE).empty(); },
+                            VelocityCurvesClass::writeDelayMs + 10000));
+    ASSERT_TRUE (waitUntilCurvesAreDone (5000));
 
     // The same events, replayed on a drawing of the same size.
     CurveDrawModel replay;
@@ -133,9 +161,6 @@ TEST_F (CurveEditorOnScreen, AStrokeWithShiftAndCtrlReachesTheProduct)
     for (int j = 111; j < numCurveValues; ++j)
         EXPECT_EQ (expected[(size_t) j], storedValue (1, j)) << j;
 
-    ASSERT_TRUE (pumpUntil ([this] { return ! curveRequests (SYSX_TYPE_WRITE).empty(); },
-                            VelocityCurvesClass::writeDelayMs + 2000));
-    ASSERT_TRUE (waitUntilCurvesAreDone (3000));
     EXPECT_EQ (curveRequests (SYSX_TYPE_WRITE).size(), 1u);
     EXPECT_EQ (productCurve (*product, 1), expected);
 }
