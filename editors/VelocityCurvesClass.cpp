@@ -25,7 +25,8 @@ namespace
     }
 }
 
-VelocityCurvesClass::VelocityCurvesClass()
+VelocityCurvesClass::VelocityCurvesClass (Mapper* owner)
+    : ownerMapper (owner)
 {
     setName ("velocityCurvesClass");
     setUpControls();

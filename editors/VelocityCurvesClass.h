@@ -4,6 +4,7 @@
 #include "editors/CurveDrawComponent.h"
 
 class MainComponent;
+class Mapper;
 
 /** The editor of the four user velocity curves, shown by the mapper tab over its pages.
 
@@ -23,7 +24,8 @@ public:
     /** The application property that keeps the grid size. */
     static constexpr const char* gridSettingKey = "CurveEditorGrid";
 
-    VelocityCurvesClass();
+    /** Built by the mapper tab that shows it (none in tests that show the editor alone). */
+    explicit VelocityCurvesClass (Mapper* owner = nullptr);
     ~VelocityCurvesClass() override;
 
     void paint (juce::Graphics&) override;
@@ -53,6 +55,7 @@ public:
 
     /** The grid step of the drawing area in points (1 or more). */
     int getGridSize() const noexcept        { return gridSize; }
+    Mapper* getOwnerMapper() const noexcept { return ownerMapper; }
     juce::String readGridSetting() const;
     void storeGridSetting (const juce::String& text);
 
@@ -88,6 +91,7 @@ public:
 
 private:
     int gridSize = 8;
+    Mapper* ownerMapper = nullptr;
     std::unique_ptr<juce::FileChooser> curveChooser;
 
     /** The application's hub (properties file, full-settings window, boxes); null without one. */
