@@ -53,6 +53,9 @@ void CurveDrawComponent::mouseDoubleClick (const juce::MouseEvent&)
     editor.stopTimer();
     model.doubleClick();
     repaint();
+
+    // The curve stays as it was stored: a write of it that was waiting still goes out.
+    editor.resumeWaitingCurveWrite();
 }
 
 void CurveDrawComponent::resized()

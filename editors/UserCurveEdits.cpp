@@ -32,6 +32,12 @@ bool UserCurveEdits::markEditedCurve (MidiController& device, int curve)
     return true;
 }
 
+bool UserCurveEdits::hasWaitingCurveWrite (const MidiController& device)
+{
+    constexpr int noItem = 0xFF;
+    return device.pendingRequests.firstItem (kindVelocityCurve, true) != noItem;
+}
+
 void UserCurveEdits::resetCurves (MidiController& device, int curve, bool thisCurveOnly)
 {
     if (thisCurveOnly)

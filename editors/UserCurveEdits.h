@@ -34,6 +34,9 @@ public:
         stays) or the firmware has no curves. */
     static bool markEditedCurve (MidiController& device, int curve);
 
+    /** True while a curve waits to be written. */
+    static bool hasWaitingCurveWrite (const MidiController& device);
+
     /** Puts the factory curve back into one curve, or into every curve of the product. */
     static void resetCurves (MidiController& device, int curve, bool thisCurveOnly);
 

@@ -233,7 +233,18 @@ void VelocityCurvesClass::scheduleCurveWrite()
     {
         startTimer (writeDelayMs);
         refreshFullSettings();
+        return;
     }
+
+    resumeWaitingCurveWrite();
+}
+
+void VelocityCurvesClass::resumeWaitingCurveWrite()
+{
+    auto* device = MidiController::getInstance();
+
+    if (! isTimerRunning() && device != nullptr && UserCurveEdits::hasWaitingCurveWrite (*device))
+        startTimer (writeDelayMs);
 }
 
 void VelocityCurvesClass::timerCallback()

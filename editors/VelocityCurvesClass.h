@@ -52,6 +52,10 @@ public:
     /** The selected curve was changed: it is marked for writing and goes out 2000 ms after the
         last change, unless it is exactly its factory curve. */
     void scheduleCurveWrite();
+    /** A curve that waits to be written keeps its debounce: when the timer was stopped (by a press,
+        a double-click, or a curve drawn back into its factory shape), it is started again, so that
+        no marked curve is left behind unwritten. */
+    void resumeWaitingCurveWrite();
 
     /** The grid step of the drawing area in points (1 or more). */
     int getGridSize() const noexcept        { return gridSize; }

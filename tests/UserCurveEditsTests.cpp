@@ -82,6 +82,12 @@ TEST_F (UserCurveEditing, AnEarlierMarkStaysWhenTheCurveReturnsToItsFactoryShape
     resetUserCurve (device().userCurves, 2, numUserCurves);
     EXPECT_FALSE (UserCurveEdits::markEditedCurve (device(), 2));
     EXPECT_TRUE (device().pendingRequests.isWrite (kindVelocityCurve, 2));
+    EXPECT_TRUE (UserCurveEdits::hasWaitingCurveWrite (device()));
+
+    // Curves waiting to be read are no write that waits.
+    device().pendingRequests.clearAll();
+    device().markForRead (kindVelocityCurve, 1);
+    EXPECT_FALSE (UserCurveEdits::hasWaitingCurveWrite (device()));
 }
 
 TEST_F (UserCurveEditing, ResetsMarkEveryCurveOfTheProduct)

@@ -62,6 +62,49 @@ TEST_F (CurveEditor, AReleaseWritesTheSelectedCurveTwoSecondsAfterTheLastStroke)
         EXPECT_EQ (productCurve (*product, curve), storedCurve (curve)) << "curve " << curve + 1;
 }
 
+TEST_F (CurveEditor, ADrawnCurveIsWrittenEvenWhenTheNextStrokeIsADoubleClickOrItsFactoryShape)
+{
+    auto product = connectJorvek ({ 4, 2 });
+    ASSERT_TRUE (readCurves ({ 0, 1, 2, 3 }));
+    DrawingMouse mouse (editor().drawingArea);
+
+    // Curve 2 drawn flat at 70, then the drawing cleared by a double-click (its two clicks
+    // included) within the debounce: the drawn curve still goes out.
+    selectCurve (2);
+    mouse.press (0, 127 - 70);
+    mouse.drag (127, 127 - 70);
+    mouse.release();
+
+    for (int click = 0; click < 2; ++click)
+    {
+        mouse.press (64, 10);
+        mouse.release();
+    }
+
+    mouse.doubleClick();
+    EXPECT_EQ (editor().drawingArea.getPoints(), rowsOf (flatCurve (-128 & 0xFF)));
+
+    // Curve 3 drawn flat at 20, then loaded in its factory shape within the debounce: the curve
+    // as it now stands goes out, although the factory shape alone marks nothing.
+    selectCurve (3);
+    mouse.press (0, 127 - 20);
+    mouse.drag (127, 127 - 20);
+    mouse.release();
+
+    const auto factoryFile = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("factory3.txt");
+    factoryFile.replaceWithText (curveText (factoryCurve (2)));
+    ASSERT_EQ (editor().loadCurveFile (juce::URL (factoryFile)), "");
+
+    ASSERT_TRUE (pumpUntil ([this] { return curveRequests (SYSX_TYPE_WRITE).size() == 2; },
+                            VelocityCurvesClass::writeDelayMs + 3000));
+    ASSERT_TRUE (waitUntilCurvesAreDone (3000));
+
+    EXPECT_EQ (productCurve (*product, 1), flatCurve (70));
+    EXPECT_EQ (productCurve (*product, 2), factoryCurve (2));
+    EXPECT_EQ (productCurve (*product, 0), storedCurve (0));
+    EXPECT_EQ (productCurve (*product, 3), storedCurve (3));
+}
+
 TEST_F (CurveEditor, ResetThisToDefaultRestoresOnlyTheSelectedCurveAndWritesAllFour)
 {
     auto product = connectJorvek ({ 4, 2 });
