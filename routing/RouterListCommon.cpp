@@ -522,21 +522,27 @@ juce::ToggleButton& RouterListCommon::createOutputToggle (int index)
 
 void RouterListCommon::scheduleRebuild()
 {
-    triggerAsyncUpdate();
+    rebuildScheduled = true;
+
+    // Off the screen nothing paints: the next message does it.
+    if (getPeer() == nullptr)
+        triggerAsyncUpdate();
 }
 
 void RouterListCommon::rebuildIfScheduled()
 {
-    handleUpdateNowIfNeeded();
+    if (rebuildScheduled)
+        rebuildGrid();
 }
 
 void RouterListCommon::handleAsyncUpdate()
 {
-    rebuildGrid();
+    rebuildIfScheduled();
 }
 
 void RouterListCommon::rebuildGrid()
 {
+    rebuildScheduled = false;
     cancelPendingUpdate();
     auto* device = MidiController::getInstance();
 
@@ -731,9 +737,6 @@ void RouterListCommon::updateEnablement (bool shouldEnableInputs, bool shouldEna
     enableInputs = shouldEnableInputs;
     enableOutputs = shouldEnableOutputs;
     applyEnablement();
-
-    if (enableInputs)
-        repaint();
 }
 
 void RouterListCommon::applyEnablement()
@@ -756,8 +759,13 @@ void RouterListCommon::applyEnablement()
         const auto& slot = e.hostSlots[s];
         hostInPortButtons[s]->setEnabled (slot.inPorts);
         hostOutPortButtons[s]->setEnabled (slot.outPorts);
-        hostInPortButtons[s]->setColour (juce::TextButton::buttonColourId, juce::Colour (slot.inPortsColour));
-        hostOutPortButtons[s]->setColour (juce::TextButton::buttonColourId, juce::Colour (slot.outPortsColour));
+
+        if (inPortsColours[s] != slot.inPortsColour)
+            hostInPortButtons[s]->setColour (juce::TextButton::buttonColourId, juce::Colour (inPortsColours[s] = slot.inPortsColour));
+
+        if (outPortsColours[s] != slot.outPortsColour)
+            hostOutPortButtons[s]->setColour (juce::TextButton::buttonColourId, juce::Colour (outPortsColours[s] = slot.outPortsColour));
+
         hostInLockButtons[s]->setEnabled (slot.inLock);
         hostOutLockButtons[s]->setEnabled (slot.outLock);
     }

@@ -124,8 +124,13 @@ private:
     RouterGridLayout layout;
     RouteLines routes;
     bool enableInputs = false, enableOutputs = false;
+    bool rebuildScheduled = false;
+    /** The colours the "Ports" buttons show now (0 before the first enablement). */
+    juce::uint32 inPortsColours[hostSlotCapacity] = {}, outPortsColours[hostSlotCapacity] = {};
     juce::Image lockedImage, unlockedImage;
     juce::Array<juce::Component::SafePointer<juce::CallOutBox>> callOuts;
+    /** A waiting rebuild is done just before the display's next frame is painted. */
+    juce::VBlankAttachment vBlank { this, [this] { rebuildIfScheduled(); } };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (RouterListCommon)
 };
