@@ -226,3 +226,97 @@ TEST_F (RouterTab, TheTabFollowsTheModeAndTheUnplug)
     for (auto& entry : device().usbDevicePortMasks)
         EXPECT_EQ (entry.vidPid, -1);
 }
+
+TEST_F (RouterTab, OpeningTheReservationViewWithinTheSecondKeepsTheEdit)
+{
+    auto product = connect (jorvekConfig());
+    const int v2 = 18;
+
+    click (*grid().inputButtons[v2]);
+    click (*grid().outputToggles[20]);
+    const auto edited = device().routerMasks[0][v2];
+
+    // Painting shows the routing; it changes nothing.
+    const auto ticked = grid().outputToggles[20]->getToggleState();
+    grid().createComponentSnapshot (grid().getLocalBounds());
+    EXPECT_EQ (grid().outputToggles[20]->getToggleState(), ticked);
+    EXPECT_EQ (grid().getSelectedInput(), v2);
+
+    click (*tab().buttonPortReservation);
+    ASSERT_TRUE (grid().isReservationViewOpen());
+    EXPECT_EQ (grid().getSelectedInput(), -1) << "opening the view clears the selection";
+    EXPECT_FALSE (grid().inputButtons[v2]->isEnabled());
+
+    ASSERT_TRUE (pumpUntil ([this] { return ! ports->getSentRequests (jorvekHostId, SYSX_TYPE_WRITE, kindRouter).empty(); }, 2500));
+    ASSERT_TRUE (waitForIdle (3000));
+    EXPECT_EQ (ChainTest::requestsReceived (*product), "write 0/18");
+    EXPECT_EQ (product->getProduct().getSettings().routerMasks[0][v2], edited);
+
+    click (*tab().buttonPortReservation);
+    EXPECT_FALSE (grid().isReservationViewOpen());
+    EXPECT_TRUE (grid().inputButtons[v2]->isEnabled());
+}
+
+TEST_F (RouterTab, DevicesOnHubsAreGroupedUnderTheirHubPorts)
+{
+    auto product = connect (jorvekConfig());
+    grid().rebuildIfScheduled();
+    EXPECT_TRUE (grid().noDeviceInLabel->isVisible());
+    EXPECT_EQ (grid().noDeviceInLabel->getText(), "No MIDI device connected");
+    EXPECT_FALSE (grid().availableInLabel->isVisible());
+
+    // An external hub's device is plugged in first; the built-in hub's devices still come first.
+    SimulatedProduct::UsbDeviceSpec synth;
+    synth.vidPid = 0x11112222;
+    synth.name = "SYNTH";
+    synth.hubId = 2;
+    synth.hubPort = 3;
+    synth.hubPortCount = 4;
+    product->attachUsbDevice (synth);
+
+    SimulatedProduct::UsbDeviceSpec keys;
+    keys.vidPid = 0x33334444;
+    keys.name = "KEYS";
+    keys.outputCables = 2;
+    keys.inputCables = 2;
+    keys.hubId = 1;
+    keys.hubPort = 2;
+    keys.hubPortCount = 6;
+    product->attachUsbDevice (keys);
+
+    ASSERT_TRUE (pumpUntil ([this] { return device().usbHostDevices[2].deviceHandle != -1
+                                             && device().usbHostDevices[16 + 2].deviceHandle != -1; }, 3000));
+    pump (200);
+    grid().rebuildIfScheduled();
+
+    auto shownTexts = [] (std::unique_ptr<juce::Label>* labels, int count)
+    {
+        juce::StringArray texts;
+        for (int i = 0; i < count; ++i)
+            if (labels[i]->isVisible())
+                texts.add (labels[i]->getText() + " @" + juce::String (labels[i]->getY()));
+        return texts.joinIntoString (" | ");
+    };
+
+    EXPECT_EQ (shownTexts (grid().hubLabelsIn, 24), "KEYS [In 2/6] @588 | SYNTH [Hub 3/4] @686");
+    EXPECT_EQ (shownTexts (grid().hubLabelsOut, 24), "KEYS [Out 2/6] @588 | SYNTH [Hub 3/4] @686");
+
+    // Host inputs: SYNTH took slot 0 when it came, KEYS slots 1 and 2.
+    EXPECT_EQ (grid().inputButtons[1]->getButtonText(), "KEYS-1");
+    EXPECT_EQ (grid().inputButtons[1]->getY(), 622);
+    EXPECT_EQ (grid().inputButtons[2]->getY(), 654);
+    EXPECT_EQ (grid().inputButtons[0]->getY(), 720);
+    EXPECT_TRUE (grid().hostInPortButtons[0]->isVisible());
+    EXPECT_EQ (grid().hostInLockButtons[2]->getBounds(), juce::Rectangle<int> (8, 654 + 12 - 8, 16, 16));
+    EXPECT_FALSE (grid().hostInPortButtons[3]->isVisible());
+    EXPECT_EQ (grid().outputToggles[2]->getY(), 654);
+    EXPECT_FALSE (grid().outputToggles[3]->isVisible());
+
+    EXPECT_FALSE (grid().noDeviceInLabel->isVisible());
+    EXPECT_TRUE (grid().availableInLabel->isVisible());
+    EXPECT_EQ (grid().availableInLabel->getText(), "Available host In ports: 13");
+    EXPECT_EQ (grid().availableOutLabel->getText(), "Available host Out ports: 13");
+    EXPECT_EQ (grid().getHeight(), 752 + 24);
+    EXPECT_TRUE (grid().hostInputsLabel->isVisible());
+    EXPECT_EQ (grid().hostInputsLabel->getText(), "USB-C Host Ins");
+}
