@@ -47,6 +47,10 @@ RouterCommon::RouterCommon (MainComponent* owner) : mainComponent (owner)
 
 RouterCommon::~RouterCommon()
 {
+    // An open cable panel or rename window goes first, applying nothing, while all it reaches exists.
+    if (grid != nullptr)
+        grid->dismissCallOuts (false);
+
     buttonReset = nullptr;
     viewport = nullptr;
     grid = nullptr;

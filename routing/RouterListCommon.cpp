@@ -3,6 +3,8 @@
 #include "routing/RouterGridEnablement.h"
 #include "routing/RouterImages.h"
 #include "routing/UsbPortsReservation.h"
+#include "routing/SettingsUsbDevPortObject.h"
+#include "routing/MidiInOutRenameObject.h"
 #include "app/MainComponent.h"
 #include "device/ProductTables.h"
 
@@ -162,7 +164,7 @@ RouterListCommon::~RouterListCommon()
 {
     stopTimer();
     cancelPendingUpdate();
-    dismissCallOuts (true);
+    dismissCallOuts (false);
 }
 
 //==============================================================================
@@ -448,11 +450,13 @@ void RouterListCommon::openReservationView()
 {
     clearInputSelection();
     reservationViewport->setVisible (true);
+    applyEnablement();
 
     if (auto* view = getUsbPortsReservation())
+    {
         view->setOpen (true);
-
-    applyEnablement();
+        view->showAllToggle->setToggleState (false, juce::sendNotification);
+    }
 
     if (auto* tab = getTab())
         tab->scrollGridTo (reservationViewport->getY());
@@ -461,26 +465,44 @@ void RouterListCommon::openReservationView()
 }
 
 //==============================================================================
-void RouterListCommon::openHostPortSettings (juce::Component*, juce::uint8)
+void RouterListCommon::openHostPortSettings (juce::Component* clicked, juce::uint8 slot)
 {
+    auto* device = MidiController::getInstance();
+
+    if (device == nullptr || clicked == nullptr || slot >= MidiController::numUsedHostRecords)
+        return;
+
+    auto panel = std::make_unique<SettingsUsbDevPortObject> (this, slot, routerKind);
+    panel->setDevice (device->usbHostDevices[slot]);
+    launchCallOut (std::move (panel), *clicked);
 }
 
-void RouterListCommon::openPortRename (juce::Component*, int)
+void RouterListCommon::openPortRename (juce::Component* clicked, int port)
 {
+    if (clicked != nullptr)
+        launchCallOut (std::make_unique<MidiInOutRenameObject> (this, port, routerKind), *clicked);
 }
 
 void RouterListCommon::launchCallOut (std::unique_ptr<juce::Component> content, juce::Component& clicked)
 {
+    callOuts.removeIf ([] (const juce::Component::SafePointer<juce::CallOutBox>& box) { return box == nullptr; });
+
     auto& box = juce::CallOutBox::launchAsynchronously (std::move (content), clicked.getScreenBounds(), nullptr);
     callOuts.add (&box);
 }
 
-void RouterListCommon::dismissCallOuts (bool)
+void RouterListCommon::dismissCallOuts (bool apply)
 {
     for (auto& box : callOuts)
     {
         if (auto* b = box.getComponent())
         {
+            // The panel applies (or drops) its edit now, while everything it reaches still exists;
+            // its box deletes it later.
+            for (auto* child : b->getChildren())
+                if (auto* panel = dynamic_cast<RouterCallOutPanel*> (child))
+                    panel->closePanel (apply);
+
             b->exitModalState (0);
             b->setVisible (false);
         }
