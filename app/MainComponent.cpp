@@ -276,6 +276,25 @@ void MainComponent::flushEditorEdits()
         editor->flushEdits();
 }
 
+void MainComponent::refreshEditorsShowing (juce::uint32 kinds)
+{
+    auto refreshWhenShowing = [kinds] (EditorPanel* editor, std::initializer_list<int> shownKinds)
+    {
+        if (editor != nullptr)
+            for (int kind : shownKinds)
+                if ((kinds >> kind & 1) != 0)
+                    return editor->refreshFromModel();
+    };
+
+    refreshWhenShowing (getRouter(),   { kindRouter, kindUsbDevicePorts, kindPortReservation });
+    refreshWhenShowing (getFilter(),   { kindChannelFilter, kindMessageFilter });
+    refreshWhenShowing (getMapper(),   { kindMapper, kindVelocityCurve });
+    refreshWhenShowing (getSettings(), { kindPresetSetting, kindTrsType, kindSync24, kindPowerDown, kindUsbProductName });
+
+    if (auto* fullMap = getFullMap())
+        fullMap->refresh();
+}
+
 void MainComponent::lockAllEditors (bool upgraderToo)
 {
     if (auto* settings = getSettings()) settings->setEditorMode (editorBusy);
