@@ -116,11 +116,22 @@ void MidiInOutRenameObject::storePortName (int portIndex, const juce::String& ke
     if (auto* mapper = main->getMapper())
         mapper->updatePortName (portIndex);
 
-    if (getNumPorts() > 0)
+    const int ports = getNumPorts();
+
+    if (ports > 0)
     {
         if (auto* fullMap = main->getFullMap())
         {
-            fullMap->refreshPortName (portIndex);
+            if (portIndex < ports)
+            {
+                if (auto* row = fullMap->getRow (portIndex))
+                    row->refreshInputName();
+            }
+            else if (auto* row = fullMap->getRow (portIndex - ports))
+            {
+                row->refreshOutputName();
+            }
+
             fullMap->repaint();
         }
     }

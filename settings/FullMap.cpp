@@ -10,14 +10,6 @@ void FullMap::refresh()
     ++refreshCount;
 }
 
-void FullMap::refreshPortName (int)
-{
-}
-
-void FullMap::refreshHostPortName (int)
-{
-}
-
 FullMapObject* FullMap::getRow (int index)
 {
     return juce::isPositiveAndBelow (index, rows.size()) ? rows[index] : nullptr;

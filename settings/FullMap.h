@@ -13,10 +13,6 @@ public:
 
     /** Brings the window up to date with the device model; never sends. */
     void refresh();
-    /** A port was given a new name (inputs 0 to N-1, outputs N to 2N-1): its row shows it. */
-    void refreshPortName (int portIndex);
-    /** The product reported the device of a host slot record: its row shows the device's name. */
-    void refreshHostPortName (int recordIndex);
     /** The row of a port index (null when there is none). */
     FullMapObject* getRow (int index);
 

@@ -1,73 +1,9 @@
 #include "support/SimTestSupport.h"
+#include "support/ScreenText.h"
 #include "routing/RouterMidi.h"
 
 // The router tab as it shows on the screen, read back by OCR. Each test builds a main component,
 // which deletes the device object when it goes: run them one per process (ctest does).
-
-namespace
-{
-    juce::String findTool (const juce::String& name)
-    {
-        for (auto folder : { "/usr/bin", "/usr/local/bin", "/bin" })
-            if (auto file = juce::File (folder).getChildFile (name); file.existsAsFile())
-                return file.getFullPathName();
-
-        return {};
-    }
-
-    /** The text in an area of a saved screenshot, read by OCR: light text on a dark background is
-        made dark on light first, as the reader takes it best. */
-    juce::String readText (const juce::Image& image, const juce::File& imageFile, juce::Rectangle<int> area, int threshold)
-    {
-        float brightness = 0.0f;
-        int samples = 0;
-
-        for (int y = area.getY(); y < area.getBottom(); y += 2)
-            for (int x = area.getX(); x < area.getRight(); x += 2, ++samples)
-                brightness += image.getPixelAt (x, y).getBrightness();
-
-        auto prepared = imageFile.getSiblingFile ("prepared.png");
-        juce::StringArray convert { findTool ("convert"), imageFile.getFullPathName(), "-crop",
-                                    juce::String (area.getWidth()) + "x" + juce::String (area.getHeight())
-                                        + "+" + juce::String (area.getX()) + "+" + juce::String (area.getY()),
-                                    "+repage", "-colorspace", "Gray" };
-
-        const bool darkBackground = brightness / (float) juce::jmax (1, samples) < 0.5f;
-
-        if (darkBackground)
-            convert.add ("-negate");
-
-        convert.addArray ({ "-resize", "400%", "-threshold", juce::String (darkBackground ? threshold + 15 : threshold) + "%",
-                            "-bordercolor", "white", "-border", "12", prepared.getFullPathName() });
-        juce::ChildProcess c;
-
-        if (! c.start (convert) || ! c.waitForProcessToFinish (15000))
-            return {};
-
-        juce::ChildProcess ocr;
-
-        if (! ocr.start (juce::StringArray { "env", "OMP_THREAD_LIMIT=1", findTool ("tesseract"), prepared.getFullPathName(),
-                                             "stdout", "--psm", "7" }))
-            return {};
-
-        auto text = ocr.readAllProcessOutput();
-        ocr.waitForProcessToFinish (15000);
-        return text.trim();
-    }
-
-    /** The text read in the area; the reader gets two binarisations before it is taken at its word. */
-    juce::String readText (const juce::Image& image, const juce::File& imageFile, juce::Rectangle<int> area,
-                           const juce::String& wanted)
-    {
-        juce::String text;
-
-        for (int threshold : { 50, 45 })
-            if ((text = readText (image, imageFile, area, threshold)) == wanted)
-                break;
-
-        return text;
-    }
-}
 
 class RouterScreen : public SimulatedAppFixture
 {
@@ -101,7 +37,7 @@ protected:
 
 TEST_F (RouterScreen, CalderWithOneDeviceShowsItsPortsTheDeviceAndTheCounts)
 {
-    if (findTool ("tesseract").isEmpty() || findTool ("convert").isEmpty())
+    if (! ScreenText::isAvailable())
         GTEST_SKIP() << "tesseract and ImageMagick are needed (scripts/setup installs them)";
 
     SimulatedProduct::Config config;
@@ -149,7 +85,7 @@ TEST_F (RouterScreen, CalderWithOneDeviceShowsItsPortsTheDeviceAndTheCounts)
 
     for (auto& e : expected)
     {
-        const auto text = readText (snapshot, file, e.area + gridOrigin, juce::String (e.text));
+        const auto text = ScreenText::read (snapshot, file, e.area + gridOrigin, juce::String (e.text));
         EXPECT_EQ (text, e.text) << "at " << e.area.toString() << " (screenshot " << file.getFullPathName() << ")";
         keepFiles = keepFiles || text != e.text;
     }
@@ -157,4 +93,88 @@ TEST_F (RouterScreen, CalderWithOneDeviceShowsItsPortsTheDeviceAndTheCounts)
     // The input's "Ports" button is drawn in its light grey: the device has every cable enabled.
     const auto portsPixel = snapshot.getPixelAt (gridOrigin.x + 34, gridOrigin.y + 245);
     EXPECT_GT (portsPixel.getBrightness(), 0.8f) << portsPixel.toDisplayString (true);
+}
+
+TEST_F (RouterScreen, JorvekReservationViewWithADeviceOnAHub)
+{
+    if (! ScreenText::isAvailable())
+        GTEST_SKIP() << "tesseract and ImageMagick are needed (scripts/setup installs them)";
+
+    SimulatedProduct::Config config;
+    config.productCode = productJorvek;
+    config.hostFirmware = { 4, 5 };
+    auto product = addProduct (config);
+    ASSERT_TRUE (pumpUntilReadEnds (12000));
+
+    SimulatedProduct::UsbDeviceSpec keys;
+    keys.vidPid = 0x05821234;
+    keys.name = "KEYS";
+    product->attachUsbDevice (keys);
+
+    SimulatedProduct::UsbDeviceSpec pads;
+    pads.vidPid = 0x09E85678;
+    pads.name = "PADS";
+    pads.hubId = 2;
+    pads.hubPort = 3;
+    pads.hubPortCount = 4;
+    product->attachUsbDevice (pads);
+
+    ASSERT_TRUE (pumpUntil ([this] { return device().usbHostDevices[1].deviceHandle != -1
+                                             && device().usbHostDevices[17].deviceHandle != -1; }, 3000));
+    pump (300);
+
+    auto& tab = *main->getRouter();
+    auto& grid = *tab.getRouterList();
+    tab.buttonPortReservation->triggerClick();
+    pump (100);
+    ASSERT_TRUE (grid.isReservationViewOpen());
+
+    auto& view = *grid.getUsbPortsReservation();
+    view.autoReserveButton->triggerClick();
+    pump (100);
+    grid.rebuildIfScheduled();
+    pump (100);
+
+    const auto snapshot = tab.createComponentSnapshot (tab.getLocalBounds());
+    auto file = folder.getChildFile ("reservation-view.png");
+    ASSERT_TRUE (ScreenText::savePng (snapshot, file));
+
+    auto areaOf = [&tab] (juce::Component& c) { return tab.getLocalArea (&c, c.getLocalBounds()); };
+    const auto shown = tab.getViewport().getBounds();
+
+    juce::Component* padsHeading = nullptr;
+
+    for (auto& label : grid.hubLabelsIn)
+        if (label->isVisible() && label->getText().startsWith ("PADS"))
+            padsHeading = label.get();
+
+    ASSERT_NE (padsHeading, nullptr);
+
+    // Combo boxes are read without their arrow.
+    struct Expected { juce::Component* component; const char* text; int trimRight; };
+    const Expected expected[] = {
+        { view.titleLabel.get(),            "USB-C Host Ports reservation", 0 },
+        { view.inputsLabel.get(),           "Inputs", 0 },
+        { view.outputsLabel.get(),          "Outputs", 0 },
+        { view.inputDeviceCombos[0].get(),  "KEYS", 20 },
+        { view.inputDeviceCombos[1].get(),  "PADS", 20 },
+        { view.outputDeviceCombos[0].get(), "KEYS", 20 },
+        { view.outputDeviceCombos[1].get(), "PADS", 20 },
+        { padsHeading,                      "PADS [Hub 3/4]", 0 },
+    };
+
+    for (auto& e : expected)
+    {
+        const auto area = areaOf (*e.component);
+        ASSERT_TRUE (e.component->isShowing()) << e.text;
+        ASSERT_TRUE (shown.contains (area)) << e.text << " at " << area.toString();
+        const auto text = ScreenText::read (snapshot, file, area.withTrimmedRight (e.trimRight), juce::String (e.text));
+        EXPECT_EQ (text, e.text) << "at " << area.toString() << " (screenshot " << file.getFullPathName() << ")";
+        keepFiles = keepFiles || text != e.text;
+    }
+
+    // The device on the hub is listed under its hub's heading, above the device on the host port.
+    EXPECT_LT (view.inputDeviceCombos[1]->getY(), view.inputDeviceCombos[0]->getY());
+    EXPECT_TRUE (grid.hostInLockButtons[0]->isShowing());
+    EXPECT_EQ (view.messageLabel->getText(), "");
 }
