@@ -40,12 +40,9 @@ namespace
         return nullptr;
     }
 
-    /** Closes the call-out box of a panel as a click outside it does. */
-    void dismissBoxOf (juce::Component& panel)
-    {
-        if (auto* box = panel.findParentComponentOfClass<juce::CallOutBox>())
-            box->dismiss();
-    }
+    /** True when a call-out box shows a panel of this kind. */
+    template <typename Panel>
+    bool isPanelOpen() { return findOpenPanel<Panel>() != nullptr; }
 }
 
 class UsbPortsTab : public SimulatedAppFixture
@@ -98,6 +95,20 @@ protected:
     std::vector<ObservedPortSystem::Sent> writesOf (int kind) const
     {
         return ports->getSentRequests (jorvekHostId, SYSX_TYPE_WRITE, kind);
+    }
+
+    /** Clicks a button of the grid and checks that it opens a call-out box with a panel of this
+        kind; the box is then closed without applying anything. A box of a process that is not in
+        front closes itself (and applies its edit), and test processes share one display: the
+        edits are made on panels the tests own, as the grid's box would hold them. */
+    template <typename Panel>
+    bool opensCallOut (juce::Button& button)
+    {
+        click (button);
+        const bool opened = isPanelOpen<Panel>();
+        grid().dismissCallOuts (false);
+        pumpUntil ([] { return ! isPanelOpen<Panel>(); }, 1000);
+        return opened;
     }
 };
 
@@ -229,9 +240,10 @@ TEST_F (UsbPortsTab, ACablePanelChangeIsWrittenASecondAfterClosingAndTheHostReco
     auto product = connectWithKeys (jorvekAt (4, 5));
 
     ASSERT_TRUE (grid().hostInPortButtons[0]->isVisible());
-    click (*grid().hostInPortButtons[0]);
-    auto* panel = findOpenPanel<SettingsUsbDevPortObject>();
-    ASSERT_NE (panel, nullptr);
+    ASSERT_TRUE (opensCallOut<SettingsUsbDevPortObject> (*grid().hostInPortButtons[0]));
+
+    auto panel = std::make_unique<SettingsUsbDevPortObject> (&grid(), 0, 0);
+    panel->setDevice (device().usbHostDevices[0]);
 
     EXPECT_EQ (panel->nameLabel->getText(), "KEYS");
     EXPECT_EQ (panel->vidValueLabel->getText(), "582h");
@@ -249,9 +261,8 @@ TEST_F (UsbPortsTab, ACablePanelChangeIsWrittenASecondAfterClosingAndTheHostReco
     pump (1500);
     EXPECT_TRUE (writesOf (kindUsbDevicePorts).empty());
 
-    dismissBoxOf (*panel);
+    panel = nullptr;
     const auto closed = now();
-    ASSERT_TRUE (pumpUntil ([] { return findOpenPanel<SettingsUsbDevPortObject>() == nullptr; }, 1000));
 
     ASSERT_TRUE (pumpUntil ([this] { return ! writesOf (kindUsbDevicePorts).empty(); }, 2500));
     const auto writes = writesOf (kindUsbDevicePorts);
@@ -274,14 +285,14 @@ TEST_F (UsbPortsTab, ACablePanelChangeIsWrittenASecondAfterClosingAndTheHostReco
     EXPECT_FALSE (grid().hostInPortButtons[1]->isVisible());
 }
 
-TEST_F (UsbPortsTab, TheLastCableStaysOnAndAPanelClosedByAnUnplugTouchesNothing)
+TEST_F (UsbPortsTab, TheLastCableStaysOnAndAPanelOpenAtAnUnplugTouchesNothing)
 {
     auto product = connectWithKeys (jorvekAt (4, 5));
 
     // The output side's "Ports" button opens the record of the host output.
-    click (*grid().hostOutPortButtons[0]);
-    auto* panel = findOpenPanel<SettingsUsbDevPortObject>();
-    ASSERT_NE (panel, nullptr);
+    ASSERT_TRUE (opensCallOut<SettingsUsbDevPortObject> (*grid().hostOutPortButtons[0]));
+    auto panel = std::make_unique<SettingsUsbDevPortObject> (&grid(), 16, 0);
+    panel->setDevice (device().usbHostDevices[16]);
 
     click (*panel->outputToggles[0]);
     click (*panel->outputToggles[1]);
@@ -289,11 +300,17 @@ TEST_F (UsbPortsTab, TheLastCableStaysOnAndAPanelClosedByAnUnplugTouchesNothing)
     EXPECT_TRUE (panel->inputToggles[0]->getToggleState()) << "the click is undone";
     EXPECT_EQ (panel->descriptionLabel->getText(), SettingsUsbDevPortObject::lastCableMessage);
     EXPECT_EQ (device().usbDevicePortMasks[0].mask, 0xFFFFFFFCu);
+    pump (3200);
+    EXPECT_EQ (panel->descriptionLabel->getText(), SettingsUsbDevPortObject::description) << "the explanation goes after 3 s";
+    panel->closePanel (false);
+    panel = nullptr;
 
+    // A box open when the product goes is closed without applying, before anything it reaches goes.
+    click (*grid().hostInPortButtons[0]);
     product->unplug();
     ASSERT_TRUE (pumpUntil ([this] { return main->infoLabel->getText() == "Information: No device connected"; }, 3000));
-    ASSERT_TRUE (pumpUntil ([] { return findOpenPanel<SettingsUsbDevPortObject>() == nullptr; }, 1000));
-    pump (3500);    // past the panel's delayed restore of its description
+    ASSERT_TRUE (pumpUntil ([this] { return ! isPanelOpen<SettingsUsbDevPortObject>(); }, 1000));
+    pump (1500);
     EXPECT_TRUE (writesOf (kindUsbDevicePorts).empty());
 }
 
@@ -306,20 +323,18 @@ TEST_F (UsbPortsTab, ARenameIsStoredUnderTheSerialAndShownEverywhere)
     const auto serial = device().serialText;
     ASSERT_TRUE (serial.isNotEmpty());
 
-    auto openRename = [this] (int index) -> MidiInOutRenameObject*
+    ASSERT_TRUE (opensCallOut<MidiInOutRenameObject> (*grid().inputNameButtons[port]));
+    std::unique_ptr<MidiInOutRenameObject> window;
+
+    auto openRename = [this, &window] (int index)
     {
-        click (*grid().inputNameButtons[index]);
-        return findOpenPanel<MidiInOutRenameObject>();
+        window = std::make_unique<MidiInOutRenameObject> (&grid(), index, 0);
+        return window.get();
     };
 
-    auto closeRename = [this] (MidiInOutRenameObject& window)
-    {
-        dismissBoxOf (window);
-        pumpUntil ([] { return findOpenPanel<MidiInOutRenameObject>() == nullptr; }, 1000);
-    };
+    auto closeRename = [&window] (MidiInOutRenameObject&) { window = nullptr; };
 
-    auto* window = openRename (port);
-    ASSERT_NE (window, nullptr);
+    openRename (port);
     const auto defaultName = window->getDefaultPortName (port);
     const auto key = serial + "::" + defaultName;
     EXPECT_EQ (window->titleLabel->getText(), defaultName + " Port rename");
@@ -329,19 +344,19 @@ TEST_F (UsbPortsTab, ARenameIsStoredUnderTheSerialAndShownEverywhere)
     closeRename (*window);
     EXPECT_FALSE (main->propertiesFile->containsKey (key));
 
-    window = openRename (port);
+    openRename (port);
     window->nameEditor->setText ({});
     closeRename (*window);
     EXPECT_FALSE (main->propertiesFile->containsKey (key));
 
-    window = openRename (port);
+    openRename (port);
     window->nameEditor->setText ("Laptop");
     closeRename (*window);
     EXPECT_EQ (main->propertiesFile->getValue (key), "Laptop");
     EXPECT_EQ (grid().inputButtons[port]->getButtonText(), "Laptop");
 
     // "Reset" and closing give the default name back, stored as the custom name.
-    window = openRename (port);
+    openRename (port);
     EXPECT_EQ (window->nameEditor->getText(), "Laptop");
     click (*window->resetButton);
     closeRename (*window);
@@ -349,7 +364,7 @@ TEST_F (UsbPortsTab, ARenameIsStoredUnderTheSerialAndShownEverywhere)
     EXPECT_EQ (grid().inputButtons[port]->getButtonText(), defaultName);
 
     // "Reset All Ports names" stores every input and output under its default name.
-    window = openRename (port);
+    openRename (port);
     const int ports = a + device().getNumLocalPorts();
     click (*window->resetAllButton);
     closeRename (*window);
@@ -368,9 +383,7 @@ TEST_F (UsbPortsTab, CustomNamesBelongToOneSerial)
     const int port = device().getNumUsbHostPorts();
     const auto serial = device().serialText;
 
-    click (*grid().inputNameButtons[port]);
-    auto* window = findOpenPanel<MidiInOutRenameObject>();
-    ASSERT_NE (window, nullptr);
+    auto window = std::make_unique<MidiInOutRenameObject> (&grid(), port, 0);
     const auto defaultName = window->getDefaultPortName (port);
     window->nameEditor->setText ("Laptop");
     window->storePortName (port, defaultName, "Laptop");
@@ -388,5 +401,5 @@ TEST_F (UsbPortsTab, CustomNamesBelongToOneSerial)
     EXPECT_EQ (main->propertiesFile->getAllProperties().getAllValues().indexOf ("Desk"), -1);
 
     device().serialText = serial;
-    grid().dismissCallOuts (false);
+    window->closePanel (false);
 }
