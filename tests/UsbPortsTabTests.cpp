@@ -234,6 +234,28 @@ TEST_F (UsbPortsTab, ResetAllAndAutoReserve)
     EXPECT_EQ (stored[16], (PortReservation { keysVidPid, 0x0000 }));
 }
 
+TEST_F (UsbPortsTab, ClearPreviousDevicesForgetsThemAndRefillsEveryRow)
+{
+    auto product = connectWithKeys (jorvekAt (4, 5));
+    main->propertiesFile->setValue ("VidPid::" + juce::String ((juce::uint32) 0x0ABC0001), "Name::OLD SYNTH::CnInNb::1::CnOutNb::1");
+    main->propertiesFile->setValue ("VidPid::1234", "Name::OTHER::CnInNb::1::CnOutNb::1");
+    device().portReservations[16 + 2] = { 0x0ABC0001, 0x0000 };
+
+    click (*tab().buttonPortReservation);
+    auto& combo = *view().inputDeviceCombos[0];
+    EXPECT_EQ (view().outputDeviceCombos[2]->getText(), "OLD SYNTH") << "a remembered device shows by its name";
+    ASSERT_EQ (combo.getItemText (combo.getNumItems() - 1), "Clear previous devices");
+
+    choose (combo, combo.getItemId (combo.getNumItems() - 1));
+
+    EXPECT_FALSE (main->propertiesFile->containsKey ("VidPid::1234"));
+    EXPECT_FALSE (main->propertiesFile->containsKey ("VidPid::" + juce::String ((juce::uint32) keysVidPid)));
+    EXPECT_EQ (combo.getSelectedItemIndex(), 0) << "the row shows its reservation again";
+    EXPECT_EQ (view().outputDeviceCombos[2]->getText(), "VID:ABC PID:1") << "refilled: no longer remembered";
+    EXPECT_EQ (view().messageLabel->getText(), "");
+    EXPECT_FALSE (device().pendingRequests.hasAny (kindPortReservation));
+}
+
 //==============================================================================
 TEST_F (UsbPortsTab, ACablePanelChangeIsWrittenASecondAfterClosingAndTheHostRecordsComeBack)
 {
