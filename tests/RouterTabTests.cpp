@@ -202,6 +202,12 @@ TEST_F (RouterTab, TheTabFollowsTheModeAndTheUnplug)
 
     tab().setEditorMode (editorIdle);
     click (*grid().inputButtons[16]);
+
+    // The monitor notices an unplug at its next one-second tick: the edit is made just after a tick,
+    // so that the loss is noticed before the edit's debounce ends.
+    const auto scans = ports->getScanTimes().size();
+    ASSERT_TRUE (pumpUntil ([&] { return ports->getScanTimes().size() > scans; }, 2500));
+    pump (100);
     click (*grid().outputToggles[20]);
     ASSERT_TRUE (grid().isTimerRunning());
 
