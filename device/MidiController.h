@@ -143,6 +143,9 @@ public:
         (of firstKind when it has one, else of the lowest kind) in its own direction and sends it.
         True when a request went out. The chain then goes on from each accepted reply. */
     bool sendPending (int firstKind = -1);
+    /** What the last sendPending came to: SYSX_OK when it sent, the refusing build's result when a
+        build failed, SYSX_NOTHING_TO_SEND when nothing could go out. */
+    int getLastSendResult() const noexcept  { return lastSendResult; }
     /** True while a request is out whose reply has not arrived yet. */
     bool isAwaitingReply() const;
     /** True when the mark of this item may go out now: a read always, a write of a per-preset
@@ -319,6 +322,7 @@ private:
 
     /** A look at the hub, and the end of a descriptor dump, are scheduled once at a time. */
     bool hubNoticeScheduled = false, dumpEndScheduled = false;
+    int lastSendResult = SYSX_NOTHING_TO_SEND;
     /** Counts the programming waits, so that a wait that outlived its programming sends nothing. */
     juce::uint32 programmingWaitId = 0;
     /** Sends a programming request after a pause, without blocking the message thread. */

@@ -133,6 +133,8 @@ juce::uint8 MidiController::getFirstPendingKind() const
 
 bool MidiController::sendPending (int firstKind)
 {
+    lastSendResult = SYSX_NOTHING_TO_SEND;
+
     // One request at a time: the chain goes on from the reply.
     if (isAwaitingReply())
         return false;
@@ -164,11 +166,16 @@ bool MidiController::sendPending (int firstKind)
             }
         }
 
-        if (buildCommand (type, (juce::uint8) kind) == SYSX_OK)
+        const int result = buildCommand (type, (juce::uint8) kind);
+
+        if (result == SYSX_OK)
         {
+            lastSendResult = SYSX_OK;
             sendCommand (4.0f);
             return true;
         }
+
+        lastSendResult = result;
 
         // Nothing of this kind can be sent: drop its marks, so that the chain never stalls on them.
         pendingRequests.clearKind (kind);

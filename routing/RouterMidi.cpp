@@ -1,14 +1,16 @@
 #include "routing/RouterMidi.h"
 #include "device/MidiController.h"
 
-RouterMidi::RouterMidi (MainComponent* owner) : mainComponent (owner)
+RouterMidi::RouterMidi (MainComponent* owner) : RouterCommon (owner)
 {
     setName ("RouterMidi");
-    routerList = std::make_unique<RouterListCommon>();
 }
 
-void RouterMidi::resetRouter (bool, bool)
+void RouterMidi::resetRouter (bool writeToDevice, bool allPresets)
 {
+    if (auto* list = getRouterList())
+        list->resetRouter (writeToDevice, allPresets);
+
     if (auto* device = MidiController::getInstance())
         for (auto& entry : device->usbDevicePortMasks)
             entry = { -1, 0xFFFFFFFFu };
@@ -16,9 +18,18 @@ void RouterMidi::resetRouter (bool, bool)
 
 void RouterMidi::productLost()
 {
+    if (auto* list = getRouterList())
+        list->productLost();
+
     resetRouter (false, true);
     disableRouterButtons();
 
     if (auto* list = getRouterList())
-        list->updateEnablement (0, 0);
+        list->updateEnablement (false, false);
+}
+
+void RouterMidi::flushEdits()
+{
+    if (auto* list = getRouterList())
+        list->flushEdits();
 }

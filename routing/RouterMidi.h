@@ -1,6 +1,7 @@
 #pragma once
 
 #include "routing/RouterCommon.h"
+#include "routing/UsbPortsReservation.h"
 #include "app/EditorPanel.h"
 
 class MainComponent;
@@ -12,14 +13,13 @@ class RouterMidi : public RouterCommon,
 public:
     explicit RouterMidi (MainComponent* owner);
 
-    /** Gives the routing its default for the product (current preset or all presets) and frees the USB port masks. */
-    void resetRouter (bool write, bool allPresets);
+    /** Gives the routing its default for the product (current preset or all presets) and frees
+        every USB device cable mask entry, without writing them. */
+    void resetRouter (bool writeToDevice, bool allPresets) override;
 
     // EditorPanel
     void productLost() override;
     void setEditorMode (EditorMode mode) override  { updateEnablement (mode); }
     void refreshFromModel() override               { refreshRouter(); }
-
-private:
-    MainComponent* mainComponent;
+    void flushEdits() override;
 };

@@ -818,9 +818,10 @@ juce::MemoryBlock SimulatedProduct::makeHostRecord (int index) const
         return count;
     };
 
+    // The device's output cables reach the product on host inputs, its input cables leave it on host outputs.
     const auto& spec = device->spec;
-    const auto inputsUsed = countSlots (inputSlots);
-    const auto outputsUsed = countSlots (outputSlots);
+    const auto inputsUsed = countSlots (outputSlots);
+    const auto outputsUsed = countSlots (inputSlots);
 
     reply.value32 ((juce::uint32) use.handle)
          .nibblePair (spec.hubPort)
@@ -1171,9 +1172,9 @@ UsbHostDevice SimulatedProduct::getHostRecord (int index) const
         record.hubPortCount = (juce::uint8) device->spec.hubPortCount;
         record.inputCables = (juce::uint8) device->spec.inputCables;
         record.outputCables = (juce::uint8) device->spec.outputCables;
-        record.inputCablesUsed = (juce::uint8) std::count_if (inputSlots.begin(), inputSlots.end(),
+        record.inputCablesUsed = (juce::uint8) std::count_if (outputSlots.begin(), outputSlots.end(),
                                                               [&use] (const SlotUse& s) { return s.handle == use.handle; });
-        record.outputCablesUsed = (juce::uint8) std::count_if (outputSlots.begin(), outputSlots.end(),
+        record.outputCablesUsed = (juce::uint8) std::count_if (inputSlots.begin(), inputSlots.end(),
                                                                [&use] (const SlotUse& s) { return s.handle == use.handle; });
         record.cableIndex = (juce::uint8) use.cable;
         record.deviceInstance = (juce::uint8) device->instance;
@@ -1239,12 +1240,13 @@ void SimulatedProduct::assignHostSlots (bool keepExistingSlots)
         const bool inputs = direction == 0;
         auto& slots = inputs ? inputSlots : outputSlots;
 
-        auto cablesOf = [inputs] (const AttachedDevice& d) { return inputs ? d.spec.inputCables : d.spec.outputCables; };
+        // Host inputs carry the devices' output cables (mask bits 0-15), host outputs their input
+        // cables (mask bits 16-31).
+        auto cablesOf = [inputs] (const AttachedDevice& d) { return inputs ? d.spec.outputCables : d.spec.inputCables; };
 
-        // Mask bits 0-15 enable the output cables, bits 16-31 the input cables.
         auto isEnabled = [&] (const AttachedDevice& d, int cable)
         {
-            return cable < 16 && ((getPortMask (d.spec.vidPid) >> (inputs ? 16 + cable : cable)) & 1) != 0;
+            return cable < 16 && ((getPortMask (d.spec.vidPid) >> (inputs ? cable : 16 + cable)) & 1) != 0;
         };
 
         auto reservationOf = [&] (int slot) -> const PortReservation&

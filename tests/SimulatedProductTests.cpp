@@ -464,15 +464,16 @@ TEST (SimulatedProductHostRecords, RecordsAreSentAgainAfterEndOfReadAndPortWrite
 {
     SimulatedProduct product (jorvekConfig());
 
+    // Two output cables: they reach the product on host inputs 1 and 2.
     SimulatedProduct::UsbDeviceSpec spec;
     spec.vidPid = 0x0FFF0042;
-    spec.inputCables = 2;
-    spec.outputCables = 0;
+    spec.inputCables = 0;
+    spec.outputCables = 2;
     spec.hubId = 1;
     spec.hubPort = 2;
     product.attachUsbDevice (spec);
 
-    EXPECT_EQ (2, product.getHostRecord (0).inputCablesUsed);
+    EXPECT_EQ (2, product.getHostRecord (0).outputCablesUsed);
     EXPECT_EQ (1, product.getHostRecord (1).cableIndex);
     EXPECT_EQ (-1, product.getHostRecord (16).deviceHandle);
 
@@ -481,14 +482,14 @@ TEST (SimulatedProductHostRecords, RecordsAreSentAgainAfterEndOfReadAndPortWrite
     EXPECT_EQ (0, dataOf (endOfRead[1])[9]);
     EXPECT_EQ (1, dataOf (endOfRead[2])[9]);
 
-    // Disabling input cable 2 (mask bit 17) frees its slot: the acknowledgement, then slots 0 and 1.
+    // Disabling output cable 2 (mask bit 1) frees its slot: the acknowledgement, then slots 0 and 1.
     auto write = product.handleRequest (sysex (jorvekHost, SYSX_TYPE_WRITE, kindUsbDevicePorts,
-                                               join ({ { 2, 0 }, words ({ 0x0FFF0042, 0xFFFDFFFF }) })));
+                                               join ({ { 2, 0 }, words ({ 0x0FFF0042, 0xFFFFFFFD }) })));
     ASSERT_EQ (3, write.size());
     EXPECT_EQ (12u, write[0].getSize());
     EXPECT_EQ (58u, write[1].getSize());
     EXPECT_EQ (17u, write[2].getSize());
-    EXPECT_EQ (1, product.getHostRecord (0).inputCablesUsed);
+    EXPECT_EQ (1, product.getHostRecord (0).outputCablesUsed);
     EXPECT_EQ (-1, product.getHostRecord (1).deviceHandle);
 
     // Reserving input slot 5 for the device's first cable moves that cable there.
