@@ -2,7 +2,6 @@
 #include "app/MainComponent.h"
 #include "device/MidiController.h"
 #include "settings/PresetName.h"
-#include "settings/UsbProductName.h"
 
 namespace
 {
@@ -217,8 +216,7 @@ void DeviceEventHub::itemRead (int kind, int item)
         case kindUsbProductName:
             settingsIdle();
             if (settings != nullptr)
-                if (auto* d = device())
-                    settings->setUsbNameEditorText (getCurrentUsbProductName (*d));
+                settings->loadUsbProductName();
             break;
 
         default:
@@ -414,22 +412,7 @@ void DeviceEventHub::hostRecordChanged (int index)
         filter->updateHostPortName (index);
 
     if (auto* fullMap = main.getFullMap())
-    {
-        if (hostPorts + d->getNumLocalPorts() > 0)
-        {
-            if (index < hostPorts)
-            {
-                if (auto* row = fullMap->getRow (index))
-                    row->refreshInputName();
-            }
-            else if (auto* row = fullMap->getRow (index - hostPorts))
-            {
-                row->refreshOutputName();
-            }
-
-            fullMap->repaint();
-        }
-    }
+        fullMap->refreshHostPortName (index);
 
     main.setEditorsEnabled (true);
 }
@@ -445,5 +428,5 @@ void DeviceEventHub::deviceDescriptorArrived()
 {
     if (auto* settings = main.getSettings())
         if (auto* dump = settings->getDumpPanel())
-            dump->setCopyEnabled (true);
+            dump->enableCopyButton();
 }

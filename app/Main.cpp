@@ -19,11 +19,22 @@ public:
             config.productCode = productJorvek;
             config.hostFirmware = { 4, 5 };
             config.deviceFirmware = { 7, 1 };
-            demoProduct = ports->addProduct (config);
+            demoProduct = ports->addProduct (config, false);
+            const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+
+            // A setup the product holds before the tool reads it, one write a line as the log below has them.
+            for (auto& line : juce::StringArray::fromLines (home.getChildFile ("pellion-demo-product-setup.txt").loadFileAsString()))
+            {
+                SimulatedProduct::AppliedWrite write;
+
+                if (SimulatedProduct::parseWrite (line.trim(), write))
+                    demoProduct->getProduct().storeWrite (write);
+            }
+
+            demoProduct->plugIn();
 
             // What reaches the product, for whoever drives the demo to see.
-            const auto log = juce::File::getSpecialLocation (juce::File::userHomeDirectory)
-                                 .getChildFile ("pellion-demo-product-writes.txt");
+            const auto log = home.getChildFile ("pellion-demo-product-writes.txt");
             log.deleteFile();
             demoProduct->getProduct().onWriteApplied = [log] (const SimulatedProduct::AppliedWrite& write)
             {

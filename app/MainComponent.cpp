@@ -276,6 +276,25 @@ void MainComponent::flushEditorEdits()
         editor->flushEdits();
 }
 
+void MainComponent::refreshEditorsShowing (juce::uint32 kinds)
+{
+    auto refreshWhenShowing = [kinds] (EditorPanel* editor, std::initializer_list<int> shownKinds)
+    {
+        if (editor != nullptr)
+            for (int kind : shownKinds)
+                if ((kinds >> kind & 1) != 0)
+                    return editor->refreshFromModel();
+    };
+
+    refreshWhenShowing (getRouter(),   { kindRouter, kindUsbDevicePorts, kindPortReservation });
+    refreshWhenShowing (getFilter(),   { kindChannelFilter, kindMessageFilter });
+    refreshWhenShowing (getMapper(),   { kindMapper, kindVelocityCurve });
+    refreshWhenShowing (getSettings(), { kindPresetSetting, kindTrsType, kindSync24, kindPowerDown, kindUsbProductName });
+
+    if (auto* fullMap = getFullMap())
+        fullMap->refresh();
+}
+
 void MainComponent::lockAllEditors (bool upgraderToo)
 {
     if (auto* settings = getSettings()) settings->setEditorMode (editorBusy);
@@ -416,23 +435,14 @@ void MainComponent::showFullSettings()
 {
     if (fullMapWindow != nullptr && fullMapWindow->getContentComponent() != nullptr)
     {
+        // The preset's file name may have changed while the window was hidden.
+        fullMapWindow->updateTitle();
         fullMapWindow->setVisible (! fullMapWindow->isVisible());
         return;
     }
 
-    auto window = std::make_unique<FullMapWindow> ("", juce::LookAndFeel::getDefaultLookAndFeel()
-                                                           .findColour (juce::ResizableWindow::backgroundColourId), this);
-    window->setUsingNativeTitleBar (true);
-    window->setResizable (true, true);
-    window->centreWithSize (window->getWidth(), window->getHeight());
-    window->setResizeLimits (980, 525, 1680, 900);
-    window->updateTitle();
-
-    auto content = std::make_unique<FullMap> (this);
-    window->fullMap = content.get();
-    window->setContentOwned (content.release(), true);
-
-    fullMapWindow = std::move (window);
+    fullMapWindow = std::make_unique<FullMapWindow> ("", juce::LookAndFeel::getDefaultLookAndFeel()
+                                                             .findColour (juce::ResizableWindow::backgroundColourId), this);
 
     auto area = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr
                     ? juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea

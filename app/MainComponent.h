@@ -54,6 +54,9 @@ public:
     void lockAllEditors (bool upgraderToo);
     /** Every editor marks the edits its debounce still holds (see EditorPanel::flushEdits). */
     void flushEditorEdits();
+    /** The editors that show one of these setting kinds (one bit per SettingKind) show the device
+        model again, then the full-settings window is brought up to date. */
+    void refreshEditorsShowing (juce::uint32 kinds);
 
     //==============================================================================
     // Properties file, per device

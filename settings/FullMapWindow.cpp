@@ -1,11 +1,31 @@
 #include "settings/FullMapWindow.h"
+#include "settings/FullMap.h"
+#include "settings/FullMapRowTexts.h"
 #include "app/MainComponent.h"
-#include "device/MidiController.h"
 
 FullMapWindow::FullMapWindow (const juce::String& title, juce::Colour background, MainComponent* owner)
     : DocumentWindow (title, background, DocumentWindow::allButtons, true),
       mainComponent (owner)
 {
+    setUsingNativeTitleBar (true);
+    setResizable (true, true);
+    centreWithSize (getWidth(), getHeight());
+    setResizeLimits (980, 525, 1680, 900);
+    updateTitle();
+
+    auto content = std::make_unique<FullMap> (owner);
+    fullMap = content.get();
+    setContentOwned (content.release(), true);
+}
+
+FullMapWindow::~FullMapWindow()
+{
+    if (mainComponent != nullptr)
+        mainComponent->fullSettingsShown = false;
+
+    // Nobody reaches the content any more while the window deletes it.
+    fullMap = nullptr;
+    clearContentComponent();
 }
 
 void FullMapWindow::closeButtonPressed()
@@ -20,18 +40,17 @@ void FullMapWindow::updateTitle()
 {
     auto* device = MidiController::getInstance();
 
-    if (device == nullptr || device->hostFirmwareVersion < 1.05f || ! device->isProductKnown())
+    if (device == nullptr)
     {
         setName ("Full settings");
         return;
     }
 
-    auto title = juce::String::formatted ("Full settings [Active preset: %d]", device->currentPreset + 1);
+    juce::String fileName;
 
     if (mainComponent != nullptr)
         if (auto* presets = mainComponent->getPresets())
-            if (presets->presetFileNames[device->currentPreset & 0x0F].isNotEmpty())
-                title << "[" << presets->presetFileNames[device->currentPreset & 0x0F] << "]";
+            fileName = presets->presetFileNames[device->currentPreset % MidiController::numPresetRows];
 
-    setName (title);
+    setName (FullMapRowTexts::windowTitle (*device, fileName));
 }

@@ -5,11 +5,17 @@
 class MainComponent;
 class FullMap;
 
-/** The "Full settings" window: a read-only summary of every port's settings. */
+/** The "Full settings" window: a read-only summary of every port's settings in the current preset.
+
+    The main component creates it on the first press of "View full settings" and keeps it until it
+    goes itself; closing the window only hides it, and the editors keep its content up to date
+    while it is hidden.
+*/
 class FullMapWindow : public juce::DocumentWindow
 {
 public:
     FullMapWindow (const juce::String& title, juce::Colour background, MainComponent* owner);
+    ~FullMapWindow() override;
 
     /** Hides the window (it is kept for the next time) and clears the main component's flag. */
     void closeButtonPressed() override;
@@ -17,5 +23,9 @@ public:
     void updateTitle();
 
     MainComponent* mainComponent;
+    /** The window's content (owned by the window); null once the window is going. */
     FullMap* fullMap = nullptr;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FullMapWindow)
 };

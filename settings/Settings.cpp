@@ -1,32 +1,132 @@
 #include "settings/Settings.h"
+#include "settings/SettingsLook.h"
+#include "settings/DeviceSettingTabs.h"
 #include "settings/UsbProductName.h"
 #include "device/MidiController.h"
+#include "app/LayoutRules.h"
 #include "app/MainComponent.h"
+
+namespace
+{
+    const juce::Colour warningColour (0xfffe0000);
+
+    /** The height of a list or toggle of the page, held between 18 and 24 pixels. */
+    void clampHeight (juce::Component& control, int minHeight = LayoutRules::minControlHeight)
+    {
+        control.setSize (control.getWidth(), juce::jlimit (minHeight, LayoutRules::maxControlHeight, control.getHeight()));
+    }
+}
 
 Settings::Settings (MainComponent* owner) : mainComponent (owner)
 {
     setName ("Settings");
     resetSlots();
 
-    for (auto* combo : { &inputPortCombo, &outputPortCombo, &productCombo })
-        addAndMakeVisible (combo);
+    SettingsLook::styleGroup (midiSettingsGroup, TRANS ("MIDI Settings"));
 
+    SettingsLook::styleList (inputPortCombo, {}, TRANS ("No MIDI input found"), TRANS ("This list is not selectable, it should not be modified"));
+    SettingsLook::styleList (outputPortCombo, {}, TRANS ("No MIDI Output found"), TRANS ("This list is not selectable, it should not be modified"));
+    SettingsLook::styleLabel (midiInputLabel, "MIDI Input", TRANS ("MIDI Input\n"), 15.0f);
+    SettingsLook::styleLabel (midiOutputLabel, "MIDI Output", TRANS ("MIDI Output\n"), 15.0f);
+
+    SettingsLook::styleList (productCombo, TRANS ("Auto"), TRANS ("Auto"),
+                             TRANS ("In case of multiple devices are connected to the software, you can select here which device to connect to"));
+    SettingsLook::styleLabel (productLabel, "Product", TRANS ("Product"), 15.9f);
+
+    SettingsLook::styleButton (rescanButton, "Refresh", TRANS ("Rescan MIDI"), {});
+
+    autoDetectToggle.setName ("new toggle button");
+    autoDetectToggle.setButtonText (TRANS ("Auto detect"));
+    autoDetectToggle.setTooltip (TRANS ("Select here if you want to connect manually to the device.\n\n"
+                                        "This should be left to automatic mode unless you are using special routing on MacOS"));
     autoDetectToggle.setToggleState (true, juce::dontSendNotification);
-    addAndMakeVisible (autoDetectToggle);
+
+    SettingsLook::styleButton (connectButton, "Connect", "Connect", TRANS ("Click to connect to the selected product"));
+
+    deviceTabs.setTabBarDepth (28);
+
+    SettingsLook::styleLabel (usbNameLabel, "new label", TRANS ("USB String name"), 15.0f);
+    SettingsLook::styleButton (applyButton, "Apply", "Apply", TRANS ("Click to update USB product name."));
+    usbNameEditor.setName ("new component");
+    SettingsLook::styleLabel (statusLabel, "new label", {}, 13.0f);
+    statusLabel.setFont (statusLabel.getFont().withExtraKerningFactor (-0.02f));
+    statusLabel.setColour (juce::Label::textColourId, juce::Colour (0xffff0000));
+    SettingsLook::styleButton (resetButton, "Reset", "Reset", TRANS ("Click to reset  USB product name to its default value"));
+
+    for (auto* list : { &inputPortCombo, &outputPortCombo, &productCombo })
+        list->addListener (this);
+
+    for (juce::Button* button : { (juce::Button*) &rescanButton, (juce::Button*) &autoDetectToggle, (juce::Button*) &connectButton,
+                                  (juce::Button*) &applyButton, (juce::Button*) &resetButton })
+        button->addListener (this);
+
+    for (juce::Component* child : { (juce::Component*) &midiSettingsGroup, (juce::Component*) &inputPortCombo,
+                                    (juce::Component*) &outputPortCombo, (juce::Component*) &midiInputLabel,
+                                    (juce::Component*) &midiOutputLabel, (juce::Component*) &productCombo,
+                                    (juce::Component*) &productLabel, (juce::Component*) &autoDetectToggle,
+                                    (juce::Component*) &connectButton, (juce::Component*) &deviceTabs,
+                                    (juce::Component*) &usbNameLabel, (juce::Component*) &applyButton,
+                                    (juce::Component*) &usbNameEditor, (juce::Component*) &statusLabel,
+                                    (juce::Component*) &resetButton })
+        addAndMakeVisible (child);
+
+    addChildComponent (rescanButton);
+
+    // Until the first search has run, the lists already say what automatic mode looks for.
+    showAutomaticModeTexts();
+
+    setSize (800, 448);
+
+    buildDeviceTabs();
+    resetDeviceSettings();
+    updateEnablement (editorBusy);
+}
+
+Settings::~Settings()
+{
+    deviceTabs.clearTabs();
+}
+
+//==============================================================================
+void Settings::paint (juce::Graphics& g)
+{
+    g.fillAll (SettingsLook::panelBackground);
 }
 
 void Settings::resized()
 {
-    auto area = getLocalBounds().reduced (10);
-    auto row = area.removeFromTop (24);
-    productCombo.setBounds (row.removeFromLeft (250));
-    row.removeFromLeft (10);
-    autoDetectToggle.setBounds (row.removeFromLeft (120));
-    area.removeFromTop (8);
-    row = area.removeFromTop (24);
-    inputPortCombo.setBounds (row.removeFromLeft (250));
-    row.removeFromLeft (10);
-    outputPortCombo.setBounds (row.removeFromLeft (250));
+    using LayoutRules::scaled;
+    const int w = getWidth(), h = getHeight();
+
+    const int listX = scaled (w, 0.7275) - scaled (w, 0.245) / 2;
+    const int listWidth = scaled (w, 0.245);
+    const int rowHeight = scaled (h, 0.0536);
+    const int labelX = scaled (w, 0.4938);
+
+    midiSettingsGroup.setBounds (w / 2 - scaled (w, 0.82) / 2, scaled (h, 0.0312), scaled (w, 0.82), scaled (h, 0.4062));
+    inputPortCombo.setBounds (listX, scaled (h, 0.2188), listWidth, rowHeight);
+    outputPortCombo.setBounds (listX, scaled (h, 0.3214), listWidth, rowHeight);
+    midiInputLabel.setBounds (labelX, scaled (h, 0.2188), 93, rowHeight);
+    midiOutputLabel.setBounds (labelX, scaled (h, 0.3214), 91, rowHeight);
+    productCombo.setBounds (listX, scaled (h, 0.1161), listWidth, rowHeight);
+    productLabel.setBounds (labelX, scaled (h, 0.1161), 83, rowHeight);
+    rescanButton.setBounds (scaled (w, 0.85), scaled (h, 0.0714), scaled (w, 0.1237), rowHeight);
+    autoDetectToggle.setBounds (scaled (w, 0.14), scaled (h, 0.1161), scaled (w, 0.15), rowHeight);
+    connectButton.setBounds (scaled (w, 0.2988), scaled (h, 0.1205), scaled (w, 0.08), scaled (h, 0.0469));
+    deviceTabs.setBounds (0, h - scaled (h, 0.5134), w, scaled (h, 0.5134));
+    usbNameLabel.setBounds (scaled (w, 0.1375), scaled (h, 0.2188), scaled (w, 0.135), rowHeight);
+    applyButton.setBounds (scaled (w, 0.38), scaled (h, 0.2277), scaled (w, 0.06), scaled (h, 0.0357));
+    usbNameEditor.setBounds (scaled (w, 0.1425), scaled (h, 0.3036), scaled (w, 0.2975), scaled (h, 0.0469));
+    statusLabel.setBounds (scaled (w, 0.17), scaled (h, 0.3705), scaled (w, 0.255), rowHeight);
+    resetButton.setBounds (scaled (w, 0.3063), scaled (h, 0.2277), scaled (w, 0.06), scaled (h, 0.0357));
+
+    for (juce::Component* control : { (juce::Component*) &inputPortCombo, (juce::Component*) &outputPortCombo,
+                                      (juce::Component*) &productCombo, (juce::Component*) &autoDetectToggle,
+                                      (juce::Component*) &connectButton, (juce::Component*) &usbNameEditor })
+        clampHeight (*control);
+
+    clampHeight (applyButton, 16);
+    clampHeight (resetButton, 16);
 }
 
 //==============================================================================
@@ -209,22 +309,45 @@ int Settings::scanPorts (const juce::Array<juce::MidiDeviceInfo>& inputs, const 
     return inputSlotCodes[chosenSlot];
 }
 
-void Settings::updateEnablement (int mode) { lastEnablementMode = mode; }
+//==============================================================================
+void Settings::showAutomaticModeTexts()
+{
+    productCombo.setTextWhenNothingSelected ("Auto");
+    productCombo.setTooltip ("In case of multiple devices are connected to the software, you can select here which device to connect to");
+    inputPortCombo.setTextWhenNothingSelected ("No MIDI input found");
+    outputPortCombo.setTextWhenNothingSelected ("No MIDI output found");
+    inputPortCombo.setTooltip ("This list is not selectable in automatic mode, it should not be modified");
+    outputPortCombo.setTooltip ("This list is not selectable in automatic mode, it should not be modified");
+}
 
-void Settings::applyConnectionMode (bool fixedProductList)
+void Settings::fillFixedProductList()
+{
+    productCombo.clear (juce::dontSendNotification);
+    productCombo.addItem ("Kelmora Calder Pro", productCalderDevice);
+    productCombo.addItem ("Kelmora Dorvin BC", productDorvinDevice);
+    productCombo.addItem ("Kelmora Jorvek Pro", productJorvekDevice);
+}
+
+bool Settings::bothPortsChosen() const
+{
+    return inputPortCombo.getSelectedItemIndex() >= 0 && outputPortCombo.getSelectedItemIndex() >= 0;
+}
+
+void Settings::applyConnectionMode (bool refillProducts)
 {
     auto* device = MidiController::getInstance();
 
     if (autoDetectToggle.getToggleState())
     {
+        connectButton.setEnabled (false);
+        rescanButton.setEnabled (false);
         productCombo.setEnabled (false);
-        productCombo.setTextWhenNothingSelected ("Auto");
-        productCombo.setTextWhenNoChoicesAvailable ("Auto");
-        productCombo.setTooltip ("In case of multiple devices are connected to the software, you can select here which device to connect to");
-        inputPortCombo.setTextWhenNothingSelected ("No MIDI input found");
-        outputPortCombo.setTextWhenNothingSelected ("No MIDI output found");
-        inputPortCombo.setTooltip ("This list is not selectable in automatic mode, it should not be modified");
-        outputPortCombo.setTooltip ("This list is not selectable in automatic mode, it should not be modified");
+        showAutomaticModeTexts();
+
+        // The products chosen by hand are no positions of the automatic list: the search that
+        // follows starts from the first product it finds.
+        if (refillProducts)
+            productCombo.clear (juce::dontSendNotification);
 
         // Programming must not be disturbed: no close-connection request and no new search until it ends.
         if (device != nullptr && device->isProgrammingFirmware())
@@ -236,7 +359,7 @@ void Settings::applyConnectionMode (bool fixedProductList)
             device->closeConnection();
 
         juce::Component::SafePointer<MainComponent> safeOwner (mainComponent);
-        juce::Timer::callAfterDelay (400, [safeOwner]
+        juce::Timer::callAfterDelay (searchRestartDelayMs, [safeOwner]
         {
             if (auto* main = safeOwner.getComponent())
                 main->restartDeviceSearch();
@@ -247,6 +370,7 @@ void Settings::applyConnectionMode (bool fixedProductList)
     if (mainComponent != nullptr)
         mainComponent->stopTimer();
 
+    rescanButton.setEnabled (true);
     productCombo.setEnabled (true);
     productCombo.setTextWhenNothingSelected ("Please select the product");
     productCombo.setTooltip ("Please select the product you want to connect to");
@@ -255,18 +379,16 @@ void Settings::applyConnectionMode (bool fixedProductList)
     inputPortCombo.setTooltip ("Please select input port 1 of the product you want to connect to");
     outputPortCombo.setTooltip ("Please select output port 1 of the product you want to connect to");
 
-    if (fixedProductList)
+    if (refillProducts)
     {
-        productCombo.clear (juce::dontSendNotification);
-        productCombo.addItem ("Kelmora Calder Pro", productCalderDevice);
-        productCombo.addItem ("Kelmora Dorvin BC", productDorvinDevice);
-        productCombo.addItem ("Kelmora Jorvek Pro", productJorvekDevice);
+        fillFixedProductList();
         productCombo.setSelectedItemIndex (-1, juce::dontSendNotification);
     }
 
     const bool productChosen = productCombo.getSelectedItemIndex() >= 0;
     inputPortCombo.setEnabled (productChosen);
     outputPortCombo.setEnabled (productChosen);
+    connectButton.setEnabled (productChosen && bothPortsChosen());
 
     if (device != nullptr)
         device->manualConnect = productChosen ? 1 : 0;
@@ -274,42 +396,333 @@ void Settings::applyConnectionMode (bool fixedProductList)
     scanMidiPorts();
 }
 
-void Settings::buildDeviceTabs() {}
+void Settings::switchToAutoDetect()
+{
+    if (autoDetectToggle.getToggleState())
+        return;
+
+    autoDetectToggle.setToggleState (true, juce::dontSendNotification);
+    applyConnectionMode (true);
+}
+
+int Settings::findSlotOfListPosition (const int (&slotIndices)[numPortSlots], int position)
+{
+    if (! juce::isPositiveAndBelow (position, numPortSlots))
+        return -1;
+
+    const int slot = slotIndices[position];
+    return juce::isPositiveAndBelow (slot, numPortSlots) ? slot : -1;
+}
+
+void Settings::takeChosenPort (bool input)
+{
+    auto& list = input ? inputPortCombo : outputPortCombo;
+    const int slot = findSlotOfListPosition (input ? inputSlotIndices : outputSlotIndices, list.getSelectedItemIndex());
+
+    if (slot < 0)
+        return;
+
+    if (mainComponent != nullptr)
+        (input ? mainComponent->selectedInputIndex : mainComponent->selectedOutputIndex) = slot;
+
+    if (auto* device = MidiController::getInstance())
+        (input ? device->inputIdentifier : device->outputIdentifier) = (input ? inputSlotIdentifiers : outputSlotIdentifiers)[slot];
+}
+
+void Settings::connect()
+{
+    auto* device = MidiController::getInstance();
+    const int product = productCombo.getSelectedId();
+
+    // Without a product there is nothing to address the identity request to.
+    if (device == nullptr || product == 0)
+        return;
+
+    if (mainComponent != nullptr)
+        mainComponent->connectionState = product;
+
+    device->upgradeInProgress = 0;
+    device->setProductCode (product);
+
+    takeChosenPort (true);
+    takeChosenPort (false);
+
+    if (device->openInput (device->inputIdentifier) < 0)
+        return;
+
+    if (device->openOutput (device->outputIdentifier) < 0)
+        return;
+
+    device->requestIdentity();
+}
+
+//==============================================================================
+void Settings::comboBoxChanged (juce::ComboBox* list)
+{
+    if (list == &inputPortCombo || list == &outputPortCombo)
+    {
+        connectButton.setEnabled (bothPortsChosen() && ! autoDetectToggle.getToggleState());
+        takeChosenPort (list == &inputPortCombo);
+    }
+    else if (list == &productCombo)
+    {
+        applyConnectionMode (false);
+    }
+}
+
+void Settings::buttonClicked (juce::Button* button)
+{
+    if (button == &rescanButton || button == &autoDetectToggle)
+        applyConnectionMode (true);
+    else if (button == &connectButton)
+        connect();
+    else if (button == &applyButton)
+        applyUsbProductName (false);
+    else if (button == &resetButton)
+        applyUsbProductName (true);
+}
+
+//==============================================================================
+void Settings::addDeviceTab (const juce::String& name, juce::Component& panel)
+{
+    deviceTabs.addTab (TRANS (name), SettingsLook::tabColour, &panel, false);
+}
+
+void Settings::buildDeviceTabs()
+{
+    auto* device = MidiController::getInstance();
+    const int product = device != nullptr ? device->productCode : (int) productNone;
+
+    deviceTabs.clearTabs();
+    presetsPanel = nullptr;
+    buttonPanel = nullptr;
+    trsTypesPanel = nullptr;
+    sync24Panel = nullptr;
+    powerDownPanel = nullptr;
+    dumpPanel = nullptr;
+
+    // The USB name group starts from the product's default name.
+    if (device == nullptr || ! UsbProductName::isSupported (*device))
+    {
+        usbNameEditor.setEnabled (false);
+        applyButton.setEnabled (false);
+        resetButton.setEnabled (false);
+    }
+
+    setUsbNameEditorText (device != nullptr ? getDefaultUsbProductName (*device) : juce::String());
+    statusLabel.setVisible (false);
+
+    for (auto tab : DeviceSettingTabs::getTabs (product))
+    {
+        const auto name = DeviceSettingTabs::getTabName (tab);
+
+        switch (tab)
+        {
+            case DeviceSettingTabs::presetsTab:
+                presetsPanel = std::make_unique<SettingsPresets>();
+                presetsPanel->fillChoices();
+                addDeviceTab (name, *presetsPanel);
+                break;
+
+            case DeviceSettingTabs::buttonTab:
+                buttonPanel = std::make_unique<SettingsButton>();
+                addDeviceTab (name, *buttonPanel);
+                break;
+
+            case DeviceSettingTabs::trsTypesTab:
+                trsTypesPanel = std::make_unique<SettingsTRSTypes> (this);
+                trsTypesPanel->fillOutputs();
+                addDeviceTab (name, *trsTypesPanel);
+                break;
+
+            case DeviceSettingTabs::sync24Tab:
+                sync24Panel = std::make_unique<SettingsSync24>();
+                sync24Panel->fillInputs();
+                addDeviceTab (name, *sync24Panel);
+                break;
+
+            case DeviceSettingTabs::powerTab:
+                powerDownPanel = std::make_unique<SettingsPowerDown>();
+                powerDownPanel->fillTimes();
+                addDeviceTab (name, *powerDownPanel);
+                break;
+
+            case DeviceSettingTabs::deviceTab:
+                dumpPanel = std::make_unique<SettingsDumpDevDesc> (this);
+                addDeviceTab (name, *dumpPanel);
+
+                if (auto* tabButton = deviceTabs.getTabbedButtonBar().getTabButton (deviceTabs.getNumTabs() - 1))
+                    tabButton->setEnabled (device != nullptr && DeviceSettingTabs::isDeviceTabEnabled (*device));
+                break;
+
+            default:
+                break;
+        }
+    }
+}
 
 void Settings::resetDeviceSettings()
 {
     auto* device = MidiController::getInstance();
+
+    if (buttonPanel != nullptr)
+        buttonPanel->refresh();
+
+    if (presetsPanel != nullptr)
+    {
+        if (device != nullptr)
+            device->resetPresetNames();
+
+        presetsPanel->refresh();
+    }
+
+    if (powerDownPanel != nullptr)
+        powerDownPanel->resetPowerDown();
+
+    if (trsTypesPanel != nullptr)
+        trsTypesPanel->resetTypes();
+
+    if (sync24Panel != nullptr)
+        sync24Panel->resetSync24();
+
+    if (dumpPanel != nullptr)
+        dumpPanel->resetDump();
+
+    setUsbNameEditorText (device != nullptr ? getDefaultUsbProductName (*device) : juce::String());
+    refreshFullMap();
+}
+
+void Settings::updateEnablement (int mode)
+{
+    lastEnablementMode = mode;
+
+    auto* device = MidiController::getInstance();
+    const bool connected = device != nullptr && device->deviceMode == 1;
+
+    productCombo.setEnabled (connected);
+    rescanButton.setEnabled (connected);
+    connectButton.setEnabled (connected && bothPortsChosen() && ! autoDetectToggle.getToggleState());
+    autoDetectToggle.setEnabled (true);
+
+    if (device != nullptr)
+    {
+        const auto state = UsbProductName::getEditorState (*device, mode);
+        usbNameEditor.setEnabled (state.enabled);
+        usbNameEditor.setAlpha (state.alpha);
+        usbNameEditor.editor.setTooltip (state.tooltip);
+
+        if (UsbProductName::isSupported (*device))
+        {
+            updateUsbNameButtons (usbNameEditor.getText());
+        }
+        else
+        {
+            applyButton.setEnabled (false);
+            resetButton.setEnabled (false);
+        }
+    }
+
+    if (buttonPanel != nullptr)    buttonPanel->updateEnablement (mode);
+    if (presetsPanel != nullptr)   presetsPanel->updateEnablement (mode);
+    if (trsTypesPanel != nullptr)  trsTypesPanel->updateEnablement (mode);
+    if (sync24Panel != nullptr)    sync24Panel->updateEnablement (mode);
+    if (dumpPanel != nullptr)      dumpPanel->updateEnablement (mode);
+    if (powerDownPanel != nullptr) powerDownPanel->updateEnablement (mode);
+}
+
+void Settings::refreshFullMap()
+{
+    if (mainComponent != nullptr)
+        if (auto* fullMap = mainComponent->getFullMap())
+            fullMap->refresh();
+}
+
+//==============================================================================
+bool Settings::updateUsbNameButtons (const juce::String& text)
+{
+    auto* device = MidiController::getInstance();
+
+    if (device == nullptr)
+        return false;
+
+    const auto buttons = UsbProductName::getButtons (*device, text);
+
+    if (buttons.warning.isNotEmpty())
+        showWarning (buttons.warning);
+
+    applyButton.setEnabled (buttons.applyEnabled);
+    resetButton.setEnabled (buttons.resetEnabled);
+    return buttons.applyEnabled;
+}
+
+void Settings::applyUsbProductName (bool reset)
+{
+    auto* device = MidiController::getInstance();
+
     if (device == nullptr)
         return;
 
-    device->resetPresetNames();
+    statusLabel.setVisible (false);
 
-    for (int preset = 0; preset < MidiController::numPresetRows; ++preset)
-    {
-        device->powerDown[preset] = 0;
-        device->trsType[preset] = -1;
-        device->sync24[preset] = 0;
-    }
+    if (reset)
+        setUsbNameEditorText (getDefaultUsbProductName (*device));
 
-    dumpPanel.clearDump();
-    dumpPanel.setCopyEnabled (false);
+    if (! UsbProductName::store (*device, usbNameEditor.getText()))
+        return;
+
+    device->postAsyncMessage (infoAlert, UsbProductName::reconnectNotice);
+    updateUsbNameButtons (usbNameEditor.getText());
+}
+
+void Settings::loadUsbProductName()
+{
+    if (auto* device = MidiController::getInstance())
+        setUsbNameEditorText (getCurrentUsbProductName (*device));
 }
 
 void Settings::setUsbNameEditorText (const juce::String& text)
 {
-    usbNameEditor.setText (text, true);
+    usbNameEditor.setTextAndCheck (text);
 }
 
+void Settings::showStatusMessage (const juce::String& text, juce::Colour colour)
+{
+    statusLabel.setText (text, juce::dontSendNotification);
+    statusLabel.setColour (juce::Label::textColourId, colour);
+    statusLabel.setVisible (text.isNotEmpty());
+}
+
+void Settings::showWarning (const juce::String& text)
+{
+    showStatusMessage (text, warningColour);
+
+    // Each warning stays its full time: an earlier warning's end does not clear a later one.
+    const int warning = ++warningCount;
+    juce::Component::SafePointer<Settings> safeThis (this);
+
+    juce::Timer::callAfterDelay (warningMs, [safeThis, warning]
+    {
+        if (auto* page = safeThis.getComponent())
+            if (page->warningCount == warning)
+                page->showStatusMessage ({}, warningColour);
+    });
+}
+
+//==============================================================================
 void Settings::productLost()
 {
     resetDeviceSettings();
     updateEnablement (editorBusy);
-    dumpPanel.clearDump();
+
+    if (dumpPanel != nullptr)
+        dumpPanel->clearDump();
 }
 
 void Settings::refreshFromModel()
 {
-    if (auto* trs = getTrsPanel())          trs->refresh();
-    if (auto* sync24 = getSync24Panel())    sync24->refresh();
-    if (auto* powerDown = getPowerDownPanel()) powerDown->refresh();
+    if (presetsPanel != nullptr)   presetsPanel->refresh();
+    if (buttonPanel != nullptr)    buttonPanel->refresh();
+    if (trsTypesPanel != nullptr)  trsTypesPanel->refresh();
+    if (sync24Panel != nullptr)    sync24Panel->refresh();
+    if (powerDownPanel != nullptr) powerDownPanel->refresh();
 }

@@ -1,24 +1,6 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
-/** The Settings page's TRS output type panel. */
-class SettingsTRSTypes : public juce::Component
-{
-public:
-    void refresh() {}
-};
-
-/** The Settings page's Sync-24 panel. */
-class SettingsSync24 : public juce::Component
-{
-public:
-    void refresh() {}
-};
-
-/** The Settings page's power-down panel. */
-class SettingsPowerDown : public juce::Component
-{
-public:
-    void refresh() {}
-};
+// The Settings page's sub-panels that show a word of the current preset.
+#include "settings/SettingsTRSTypes.h"
+#include "settings/SettingsSync24.h"
+#include "settings/SettingsPowerDown.h"

@@ -1068,6 +1068,44 @@ juce::String SimulatedProduct::describe (const AppliedWrite& write)
     return line;
 }
 
+bool SimulatedProduct::parseWrite (const juce::String& line, AppliedWrite& write)
+{
+    const auto head = juce::StringArray::fromTokens (line.upToFirstOccurrenceOf (":", false, false), " ", {});
+    const auto values = juce::StringArray::fromTokens (line.fromFirstOccurrenceOf (":", false, false).trim(), " ", {});
+
+    if (! line.contains (":") || head.size() != 6 || head[0] != "preset" || head[2] != "kind" || head[4] != "item"
+         || values.isEmpty())
+        return false;
+
+    write = { head[1].getIntValue(), head[3].getIntValue(), head[5].getIntValue(), {} };
+
+    for (auto& value : values)
+    {
+        if (! value.startsWithIgnoreCase ("0x"))
+            return false;
+
+        write.values.add ((juce::uint32) value.substring (2).getHexValue64());
+    }
+
+    return true;
+}
+
+void SimulatedProduct::storeWrite (const AppliedWrite& write)
+{
+    const juce::ScopedLock sl (lock);
+
+    if (! hasKind (write.kind) || ! juce::isPositiveAndBelow (write.item, itemCount (write.kind))
+         || ! juce::isPositiveAndBelow (write.preset, getNumPresets()) || write.values.size() < fieldWidths (write.kind).size())
+        return;
+
+    const int presetBefore = currentPreset;
+    currentPreset = write.preset;
+    writeItem (write.kind, write.item, write.values);
+
+    if (write.kind != kindPresetSetting)
+        currentPreset = presetBefore;
+}
+
 void SimulatedProduct::clearAppliedWrites()
 {
     const juce::ScopedLock sl (lock);

@@ -184,6 +184,11 @@ public:
 
     /** A write as one line of text: "preset P kind K item I: 0x0000ABCD ..." */
     static juce::String describe (const AppliedWrite& write);
+    /** Reads a line of that form back; false when the line has another form. */
+    static bool parseWrite (const juce::String& line, AppliedWrite& write);
+    /** Stores a write's values as if it had been carried out on its preset, without noting it among
+        the applied writes: a setup the product holds before the tool reads it. */
+    void storeWrite (const AppliedWrite& write);
 
     //==============================================================================
     /** Attaches a device; returns the host-port records of the slots that changed.

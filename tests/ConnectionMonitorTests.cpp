@@ -89,7 +89,7 @@ TEST_F (MonitorOfTheConnection, UnplugWhileIdleResetsEverythingAndTheSearchGoesO
     EXPECT_EQ (main->getSettings()->lastEnablementMode, editorBusy);
     EXPECT_FALSE (main->buttonReset->isEnabled());
     EXPECT_FALSE (main->buttonViewFullSettings->isEnabled());
-    EXPECT_FALSE (main->getPresets()->loadButton.isEnabled());
+    EXPECT_FALSE (main->getPresets()->buttonLoadSinglePreset.isEnabled());
 
     bool filtersCleared = true;
     for (int p = 0; p < MidiController::numPresetRows; ++p)

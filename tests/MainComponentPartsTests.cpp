@@ -58,7 +58,7 @@ TEST_F (MainComponentParts, AnUnplugTellsEveryEditorOnceInOrderAndSendsNothing)
     EXPECT_EQ (device().filterChannels[3][5], 0) << "the filter tab resets its tables";
     EXPECT_EQ (device().productCode, productNone);
     EXPECT_FALSE (main->buttonReset->isEnabled());
-    EXPECT_FALSE (main->presets->loadButton.isEnabled());
+    EXPECT_FALSE (main->presets->buttonLoadSinglePreset.isEnabled());
 
     main->editorPanels.clear();
 }

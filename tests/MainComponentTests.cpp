@@ -177,7 +177,7 @@ TEST_F (MainComponentStatus, SettingsErrorsShowTheirCodeAndMayOfferOnlyTheFactor
         EXPECT_EQ (statusText(), c.status);
         EXPECT_EQ (main->buttonReset->isEnabled(), c.resetEnabled);
         EXPECT_FALSE (main->buttonViewFullSettings->isEnabled());
-        EXPECT_FALSE (main->presets->loadButton.isEnabled());
+        EXPECT_FALSE (main->presets->buttonLoadSinglePreset.isEnabled());
         EXPECT_FALSE (main->presets->presetSelector.isEnabled());
     }
 }
@@ -208,11 +208,11 @@ TEST_F (MainComponentStatus, EditorsEnableWithThePresetSelectorGatedByFirmwareAn
 
         EXPECT_EQ (main->buttonReset->isEnabled(), c.enabled);
         EXPECT_EQ (main->buttonViewFullSettings->isEnabled(), c.enabled);
-        EXPECT_EQ (main->presets->loadButton.isEnabled(), c.enabled);
+        EXPECT_EQ (main->presets->buttonLoadSinglePreset.isEnabled(), c.enabled);
         EXPECT_EQ (main->presets->presetSelector.isEnabled(), c.selectorEnabled);
 
         if (! c.enabled)
-            EXPECT_FALSE (main->presets->saveButton.isEnabled());
+            EXPECT_FALSE (main->presets->buttonSaveSinglePreset.isEnabled());
     }
 }
 

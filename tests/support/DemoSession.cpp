@@ -88,6 +88,11 @@ bool DemoSession::start()
                                            "DISPLAY=" + displayName, PELLION_DEMO_BINARY }, 0);
 }
 
+void DemoSession::setProductSetup (const juce::StringArray& writeLines)
+{
+    home.getChildFile ("pellion-demo-product-setup.txt").replaceWithText (writeLines.joinIntoString ("\n") + "\n");
+}
+
 bool DemoSession::isRunning() const
 {
     return demo.isRunning();

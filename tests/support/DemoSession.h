@@ -20,6 +20,10 @@ public:
     /** The tools a session needs (Xvfb, xdotool, ImageMagick, tesseract); empty when all are installed. */
     static juce::String findMissingTool();
 
+    /** Settings the simulated Jorvek holds before the demo reads it, one write a line in the form
+        productWrites gives ("preset 0 kind 1 item 16: 0x00008001"). Called before start. */
+    void setProductSetup (const juce::StringArray& writeLines);
+
     /** Starts the display and the demo; false when either would not start. */
     bool start();
     /** Waits until the demo has read the simulated Jorvek: the information line names it and the
