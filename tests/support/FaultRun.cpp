@@ -7,25 +7,12 @@ const juce::String FaultRunFixture::successText { "Firmware upgrade finished wit
 
 namespace
 {
-   #if defined (__has_feature)
-    #if __has_feature (address_sanitizer)
-     #define PELLION_FAULT_RUN_SANITIZED 1
-    #endif
-   #endif
-   #if defined (__SANITIZE_ADDRESS__) && ! defined (PELLION_FAULT_RUN_SANITIZED)
-    #define PELLION_FAULT_RUN_SANITIZED 1
-   #endif
-
-    /** Replies are awaited for this part of their time: short enough for thousands of cases, and long
-        enough for a loaded machine. The framework's timer thread charges the time it waited for a busy
-        message thread to every timer, one started at the end of that wait too, so a timeout must outlast
-        the longest handler (a product's identification rebuilds the editors), which the sanitizers slow
-        down. */
-   #if PELLION_FAULT_RUN_SANITIZED
+    /** Replies are awaited for an eighth of their time: short enough for thousands of cases, and long
+        enough for a loaded machine (the test command runs as many tests at once as there are cores).
+        The framework's timer thread charges the time it waited for a busy message thread to every
+        timer, one started at the end of that wait too, so a timeout must outlast the longest handler
+        (a product's identification rebuilds the editors), which the sanitizers slow down. */
     constexpr float timeoutScale = 0.125f;
-   #else
-    constexpr float timeoutScale = 0.05f;
-   #endif
 
     /** The pauses of the device object (500 ms before the identity request after a switch of core and
         before the programming start, 100 ms before the erase) shrink to a few milliseconds. */
@@ -248,6 +235,12 @@ bool FaultRunFixture::tickUntil (std::function<bool()> predicate, int timeoutMs)
 bool FaultRunFixture::showsNoDevice() const
 {
     return main->connectionState == 0 && main->infoLabel->getText() == noDeviceText;
+}
+
+juce::String FaultRunFixture::whatIsShown() const
+{
+    return ": connection state " + juce::String (main->connectionState) + ", \"" + main->infoLabel->getText() + "\", "
+         + joined (main->statusLines, 5);
 }
 
 bool FaultRunFixture::unplugAndWaitForDisconnect()
@@ -507,7 +500,7 @@ juce::StringArray FaultRunFixture::runReadCase (Fault fault, int index)
 
     // The user replugs the product; the tool reads it in full.
     if (! unplugAndWaitForDisconnect())
-        return stop ("the tool never showed the product gone");
+        return stop ("the tool never showed the product gone" + whatIsShown());
 
     clearRecords();
     runner->plugIn();
@@ -522,7 +515,7 @@ juce::StringArray FaultRunFixture::runReadCase (Fault fault, int index)
         problems.add ("the read after the replug wrote to the product");
 
     if (! unplugAndWaitForDisconnect())
-        problems.add ("the tool never showed the product gone after the second read");
+        problems.add ("the tool never showed the product gone after the second read" + whatIsShown());
 
     return problems;
 }
@@ -632,7 +625,7 @@ juce::StringArray FaultRunFixture::runFlashCase (Fault fault, int index)
 
     // The user replugs the product: it comes back as its bootloader unless the flash holds a whole image.
     if (! unplugAndWaitForDisconnect())
-        return stop ("the tool never showed the product gone");
+        return stop ("the tool never showed the product gone" + whatIsShown());
 
     const bool flashIntact = product.flashHoldsImage();
     clearRecords();
@@ -674,7 +667,7 @@ juce::StringArray FaultRunFixture::runFlashCase (Fault fault, int index)
 
     // Replugged once more, the product starts its application again.
     if (! unplugAndWaitForDisconnect())
-        return stop ("the tool never showed the restored product gone");
+        return stop ("the tool never showed the restored product gone" + whatIsShown());
 
     clearRecords();
     runner->plugIn();
@@ -684,7 +677,7 @@ juce::StringArray FaultRunFixture::runFlashCase (Fault fault, int index)
 
     // Back to the bootloader, with the image loaded again, for the next case.
     if (! unplugAndWaitForDisconnect())
-        return stop ("the tool never showed the application gone");
+        return stop ("the tool never showed the application gone" + whatIsShown());
 
     clearRecords();
     runner->plugIn (true);

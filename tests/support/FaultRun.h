@@ -73,6 +73,9 @@ protected:
     bool unplugAndWaitForDisconnect();
     /** The tool shows that no product is connected. */
     bool showsNoDevice() const;
+    /** What the tool shows now, for a problem's text: the connection state, the information line and
+        the last status texts. */
+    juce::String whatIsShown() const;
     /** The application answered and its full read has ended. */
     bool applicationReadEnded() const;
     /** The bootloader answered and nothing is being programmed or awaited. */
