@@ -35,19 +35,12 @@ namespace
         return (juce::int32) (record.getUpperAddress() << 16);
     }
 
-    /** Stores the record's bytes from position on, skipping those beyond the
-        image; position ends just past the record's last byte. */
-    void storeData (juce::uint8* image, const HexRecord& record, juce::uint32& position)
-    {
-        for (juce::uint32 i = 0; i < record.count; ++i, ++position)
-            if (position < imageCapacity)
-                image[position] = record.getDataByte (i);
-    }
 }
 
 //==============================================================================
 HexFileParser::HexFileParser()
-    : device (MidiController::getInstance())
+    : device (MidiController::getInstance()),
+      untouchedFrom (imageCapacity)
 {
     jassert (device != nullptr);
 
@@ -89,9 +82,19 @@ void HexFileParser::resetImage()
     device->firmwareImageSize = 0;
     device->firmwareImageProductId = noProductId;
     device->firmwareImageAcceptance = {};
-    std::fill (std::begin (device->firmwareImage), std::end (device->firmwareImage), (juce::uint8) 0xFF);
+    std::fill (device->firmwareImage, device->firmwareImage + untouchedFrom, (juce::uint8) 0xFF);
+    untouchedFrom = 0;
     baseAddress = -1;
     writeOffset = 0;
+}
+
+void HexFileParser::storeData (const HexRecord& record, juce::uint32& position)
+{
+    for (juce::uint32 i = 0; i < record.count; ++i, ++position)
+        if (position < imageCapacity)
+            device->firmwareImage[position] = record.getDataByte (i);
+
+    untouchedFrom = std::max (untouchedFrom, std::min (position, imageCapacity));
 }
 
 juce::String HexFileParser::parseLine (const juce::String& line)
@@ -135,7 +138,7 @@ juce::String HexFileParser::parseLine (const char* bytes, size_t numBytes)
             // Only the first address is range-tested: a record may run a few bytes past
             // the flash end, which still lies inside the image.
             writeOffset = address - device->flashStart;
-            storeData (device->firmwareImage, record, writeOffset);
+            storeData (record, writeOffset);
             return {};
         }
 
@@ -191,7 +194,7 @@ HexFileParser::ScanResult HexFileParser::scanImage (juce::InputStream& input)
 
             case HexRecord::dataRecord:
                 writeOffset = baseOf (baseAddress) + record.address;
-                storeData (device->firmwareImage, record, writeOffset);
+                storeData (record, writeOffset);
                 break;
 
             case HexRecord::endOfFileRecord:

@@ -4,6 +4,7 @@
 #include <functional>
 
 class MidiController;
+class HexRecord;
 
 /** Reads a firmware image written as Intel HEX text into the device object's
     firmwareImage and checks that it is meant for the connected core.
@@ -33,7 +34,9 @@ public:
     void resized() override;
 
     //==============================================================================
-    /** Empties the image: size 0, every byte 0xFF, no base address, write position 0. */
+    /** Empties the image: size 0, every byte 0xFF, no base address, write position 0. Only the
+        part this reader may have written is filled again (all of it on the first reset), so that
+        nothing but this reader may write into the image while the reader lives. */
     void resetImage();
 
     /** Reads one record into the image. Returns the empty text for an accepted
@@ -96,6 +99,10 @@ public:
 private:
     MidiController* device;
 
+    /** The image bytes from here on are known to be 0xFF: this reader wrote none of them since it
+        last filled them. Until its first reset nothing is known. */
+    juce::uint32 untouchedFrom;
+
     /** What the pre-scan found: the product id (255: none), and whether it
         stopped at a damaged record. */
     struct ScanResult
@@ -107,6 +114,9 @@ private:
     ScanResult scanImage (juce::InputStream& input);
 
     juce::String parseLine (const char* bytes, size_t numBytes);
+    /** Stores a data record's bytes from position on, skipping those beyond the image; position
+        ends just past the record's last byte. */
+    void storeData (const HexRecord& record, juce::uint32& position);
     /** Leaves no image loaded and returns the text. */
     juce::String fail (const juce::String& text);
     /** Switches between the host and the device core of one product when the

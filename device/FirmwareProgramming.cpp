@@ -25,27 +25,33 @@ void MidiController::endFirmwareProgramming()
 {
     programmingRuns = false;
     upgradeStep = 0;
-    ++programmingWaitId;
+    programmingPause.cancel();
 }
 
 void MidiController::sendProgrammingRequestAfter (int delayMs, juce::uint8 kind, float timeoutSeconds)
 {
     // The message thread goes on meanwhile, so the status text posted before the pause is shown.
-    const auto step = upgradeStep;
-    const auto waitId = ++programmingWaitId;
-    juce::WeakReference<MidiController> safeThis (this);
+    programmingPause.start (scaledPauseMs (delayMs), upgradeStep, kind, timeoutSeconds);
+}
 
-    juce::Timer::callAfterDelay (delayMs, [safeThis, step, waitId, kind, timeoutSeconds]
-    {
-        auto* device = safeThis.get();
+void MidiController::ProgrammingPause::start (int pauseMs, int programmingStep, juce::uint8 requestKind,
+                                              float requestTimeoutSeconds)
+{
+    step = programmingStep;
+    kind = requestKind;
+    timeoutSeconds = requestTimeoutSeconds;
+    startTimer (pauseMs);
+}
 
-        if (device == nullptr || device->programmingWaitId != waitId || ! device->programmingRuns
-             || device->upgradeStep != step)
-            return;
+void MidiController::ProgrammingPause::timerCallback()
+{
+    stopTimer();
 
-        if (device->buildCommand (SYSX_TYPE_ICSP, kind) == SYSX_OK)
-            device->sendCommand (timeoutSeconds);
-    });
+    if (! device.programmingRuns || device.upgradeStep != step)
+        return;
+
+    if (device.buildCommand (SYSX_TYPE_ICSP, kind) == SYSX_OK)
+        device.sendCommand (timeoutSeconds);
 }
 
 bool MidiController::hasProgrammableImage() const

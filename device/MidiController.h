@@ -253,6 +253,12 @@ public:
     bool fullReadRunning = false;
     /** Scales every reply timeout: 1 in the application; tests shorten the waits with it. */
     float replyTimeoutScale = 1.0f;
+    /** Scales the pauses of the device object's own roads (the identity request after a switch of
+        core, the waits before the programming start and erase): 1 in the application; tests
+        shorten them. */
+    float pauseScale = 1.0f;
+    /** A pause of the device object's roads, scaled (at least 1 ms). */
+    int scaledPauseMs (int milliseconds) const noexcept  { return juce::jmax (1, juce::roundToInt ((float) milliseconds * pauseScale)); }
 
     /** The application's hub. The device code keeps it for the other parts of the application
         and never uses it itself: it talks outward only through userInterface and events. */
@@ -323,8 +329,29 @@ private:
     /** A look at the hub, and the end of a descriptor dump, are scheduled once at a time. */
     bool hubNoticeScheduled = false, dumpEndScheduled = false;
     int lastSendResult = SYSX_NOTHING_TO_SEND;
-    /** Counts the programming waits, so that a wait that outlived its programming sends nothing. */
-    juce::uint32 programmingWaitId = 0;
+    /** The pause before a programming request. There is one at a time: a new pause replaces the
+        one waiting and the end of programming drops it, so no pause outlives its programming and
+        none piles up. */
+    class ProgrammingPause : private juce::Timer
+    {
+    public:
+        explicit ProgrammingPause (MidiController& owner) : device (owner) {}
+        ~ProgrammingPause() override { stopTimer(); }
+
+        /** After the pause, sends the request of this kind while programming is still at this step. */
+        void start (int pauseMs, int programmingStep, juce::uint8 requestKind, float requestTimeoutSeconds);
+        void cancel() { stopTimer(); }
+
+    private:
+        void timerCallback() override;
+
+        MidiController& device;
+        int step = 0;
+        juce::uint8 kind = 0;
+        float timeoutSeconds = 0.0f;
+    };
+
+    ProgrammingPause programmingPause { *this };
     /** Sends a programming request after a pause, without blocking the message thread. */
     void sendProgrammingRequestAfter (int delayMs, juce::uint8 kind, float timeoutSeconds);
     /** Received length of each ring slot, guarded by replyRingLock. */
@@ -342,8 +369,10 @@ private:
     int findSendableKind (int firstKind) const;
     void showAlertMessage (int type, const juce::String& text);
     int findPendingItem (int type, int kind);
-    void appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const;
-    void appendItemValues (juce::MemoryBlock& block, int kind, int item) const;
+    /** The longest request body: a programming write's count byte and 127 words of 5 bytes. */
+    static constexpr size_t maxRequestBodySize = 1 + 127 * 5;
+    void appendPacked32 (juce::MemoryOutputStream& block, juce::uint32 value) const;
+    void appendItemValues (juce::MemoryOutputStream& block, int kind, int item) const;
     bool isRequestGatePassed (int kind) const;
     void finishChain();
 

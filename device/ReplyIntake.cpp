@@ -30,26 +30,18 @@ void MidiController::receiveMidi (const juce::String& sourceIdentifier, const ju
         return;
 
     // A message cut short has no end byte of its own: it is dropped rather than completed.
-    if (message.getRawDataSize() < 2 || message.getRawData()[message.getRawDataSize() - 1] != 0xF7)
-        return;
-
-    const int dataSize = message.getSysExDataSize();
+    const auto* bytes = message.getRawData();
+    const int length = message.getRawDataSize();
 
     // F0, 8 to 4094 data bytes, F7: the shortest reply is 10 bytes, the longest fills a slot.
-    if (dataSize < 8 || dataSize > replyRingSlotSize - 2)
+    if (length < 10 || length > replyRingSlotSize || bytes[length - 1] != 0xF7)
         return;
 
-    juce::uint8 copy[replyRingSlotSize];
-    copy[0] = 0xF0;
-    memcpy (copy + 1, message.getSysExData(), (size_t) dataSize);
-    copy[dataSize + 1] = 0xF7;
-    const int length = dataSize + 2;
-
-    if (! hasReplyHeader (copy, length))
+    if (! hasReplyHeader (bytes, length))
         return;
 
     const int slot = replyRingWriteIndex & (replyRingSlots - 1);
-    memcpy (replyRing[slot], copy, (size_t) length);
+    memcpy (replyRing[slot], bytes, (size_t) length);
     replyRingLengths[slot] = length;
     postAsyncMessage (replyReceived, juce::String (slot));
     replyRingWriteIndex = (slot + 1) & (replyRingSlots - 1);

@@ -84,14 +84,14 @@ int MidiController::findPendingItem (int type, int kind)
     return 0xFF;
 }
 
-void MidiController::appendPacked32 (juce::MemoryBlock& block, juce::uint32 value) const
+void MidiController::appendPacked32 (juce::MemoryOutputStream& block, juce::uint32 value) const
 {
     juce::uint8 bytes[5];
     packValue32 (value, bytes);
-    block.append (bytes, 5);
+    block.write (bytes, 5);
 }
 
-void MidiController::appendItemValues (juce::MemoryBlock& block, int kind, int item) const
+void MidiController::appendItemValues (juce::MemoryOutputStream& block, int kind, int item) const
 {
     // A per-preset value goes out only while its preset is current on the product.
     const int preset = currentPreset & 0x0F;
@@ -103,7 +103,7 @@ void MidiController::appendItemValues (juce::MemoryBlock& block, int kind, int i
         {
             juce::uint8 bytes[3];
             packValue16 (filterChannels[preset][item], bytes);
-            block.append (bytes, 3);
+            block.write (bytes, 3);
             break;
         }
         case kindMessageFilter:  appendPacked32 (block, filterStatus[preset][item]); break;
@@ -129,12 +129,12 @@ void MidiController::appendItemValues (juce::MemoryBlock& block, int kind, int i
             {
                 juce::uint8 bytes[3];
                 packValue16 (portReservations[item].cable, bytes);
-                block.append (bytes, 3);
+                block.write (bytes, 3);
             }
             else
             {
                 auto cable = (juce::uint8) (portReservations[item].cable & 0x7F);
-                block.append (&cable, 1);
+                block.write (&cable, 1);
             }
             break;
         case kindPowerDown:      appendPacked32 (block, (juce::uint32) powerDown[preset]); break;
@@ -155,8 +155,9 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
     if (type < 0 || type > SYSX_TYPE_ICSP)
         return SYSX_UNKNOWN_KIND;
 
-    juce::MemoryBlock body;
-    auto appendByte = [&body] (int b) { auto v = (juce::uint8) b; body.append (&v, 1); };
+    // Room for the longest body (a programming write of 127 words), so that nothing grows on the way.
+    juce::MemoryOutputStream body (maxRequestBodySize);
+    auto appendByte = [&body] (int b) { body.writeByte ((char) b); };
 
     int idByte = getProductIdByte();
     int item = -1;
@@ -263,19 +264,18 @@ int MidiController::buildCommand (int type, juce::uint8 kind, const juce::uint32
     if ((type == SYSX_TYPE_READ || type == SYSX_TYPE_WRITE) && events != nullptr)
         events->requestGoingOut (type, kind);
 
-    juce::MemoryBlock message;
     const juce::uint8 header[] = { 0xF0, 0x00, 0x4B, 0x1D, 0x0F, (juce::uint8) (idByte & 0x7F),
                                    (juce::uint8) (type & 0x0F), (juce::uint8) (kind & 0x7F) };
-    message.append (header, sizeof (header));
-    message.append (body.getData(), body.getSize());
+    juce::MemoryOutputStream message (sizeof (header) + body.getDataSize() + 2);
+    message.write (header, sizeof (header));
+    message.write (body.getData(), body.getDataSize());
 
     auto* bytes = static_cast<const juce::uint8*> (message.getData());
-    const auto checksum = sysexChecksum (bytes, 6, (int) message.getSize());
-    message.append (&checksum, 1);
-    const juce::uint8 end = 0xF7;
-    message.append (&end, 1);
+    const auto checksum = sysexChecksum (bytes, 6, (int) message.getDataSize());
+    message.writeByte ((char) checksum);
+    message.writeByte ((char) 0xF7);
 
-    const int builtLength = (int) message.getSize();
+    const int builtLength = (int) message.getDataSize();
     // Copy-assigned from a named message: the framework's move assignment would lose the old buffer.
     const juce::MidiMessage built (message.getData(), builtLength, 0.0);
     preparedRequest = built;

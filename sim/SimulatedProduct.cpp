@@ -176,6 +176,7 @@ SimulatedProduct::SimulatedProduct (const Config& c)
         config.configDescriptor = defaultConfigDescriptor();
 
     bootloaderRunning = config.startInBootloader;
+    imageInFlash = ! config.startInBootloader;
     upgradedCoreId = getHostId();
 
     inputSlots.insertMultiple (0, {}, getNumHostPorts());
@@ -238,6 +239,20 @@ void SimulatedProduct::leaveBootloader (FirmwareVersion newVersion)
 
     bootloaderRunning = false;
     reenumerationRequested = false;
+}
+
+void SimulatedProduct::powerUp (bool holdInBootloader)
+{
+    const juce::ScopedLock sl (lock);
+    bootloaderRunning = holdInBootloader || ! imageInFlash;
+    reenumerationRequested = false;
+    programAddress = 0;
+}
+
+bool SimulatedProduct::flashHoldsImage() const
+{
+    const juce::ScopedLock sl (lock);
+    return imageInFlash;
 }
 
 //==============================================================================
@@ -429,6 +444,8 @@ juce::MemoryBlock SimulatedProduct::handleProgramming (const Request& request)
             if (range.end > range.start)
                 std::fill (flash.get() + range.start, flash.get() + range.end, (juce::uint8) 0xFF);
 
+            // From here until programming finishes, the flash holds no image that could start.
+            imageInFlash = false;
             programAddress = range.start;
             break;
 
@@ -460,6 +477,10 @@ juce::MemoryBlock SimulatedProduct::handleProgramming (const Request& request)
             programAddress = (juce::uint32) end;
             break;
         }
+
+        case SYSX_CMD_ICSP_FINISH_SUCCESS:
+            imageInFlash = true;
+            break;
 
         default:
             break;

@@ -139,6 +139,15 @@ public:
         firmware of the core that was being upgraded. */
     void leaveBootloader (FirmwareVersion newVersion = {});
 
+    /** The product gets power again after it was unplugged. It starts its application when the
+        flash holds a whole image, and its bootloader when it does not (an erase or a programming
+        that never finished) or when it is held in the bootloader while plugged in. */
+    void powerUp (bool holdInBootloader = false);
+
+    /** True while the flash holds a whole image: until an erase, and again once programming
+        finished. A product that starts in its bootloader has none. */
+    bool flashHoldsImage() const;
+
     //==============================================================================
     Config getConfig() const;
     void setFaults (const Faults&);
@@ -273,6 +282,7 @@ private:
 
     bool bootloaderRunning = false;
     bool reenumerationRequested = false;
+    bool imageInFlash = true;
     int upgradedCoreId = 0;
 
     juce::Array<AttachedDevice> attachedDevices;

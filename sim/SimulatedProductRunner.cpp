@@ -30,7 +30,7 @@ SimulatedProductRunner::~SimulatedProductRunner()
 }
 
 //==============================================================================
-void SimulatedProductRunner::plugIn()
+void SimulatedProductRunner::plugIn (bool holdInBootloader)
 {
     {
         const std::lock_guard<std::mutex> sl (stateLock);
@@ -38,6 +38,10 @@ void SimulatedProductRunner::plugIn()
 
         if (! plugged)
         {
+            // Back on power after an unplug, the product starts afresh.
+            if (std::exchange (powerLost, false))
+                product.powerUp (holdInBootloader);
+
             plugged = true;
             ++enumeration;
 
@@ -51,6 +55,16 @@ void SimulatedProductRunner::plugIn()
 }
 
 void SimulatedProductRunner::unplug()
+{
+    {
+        const std::lock_guard<std::mutex> sl (stateLock);
+        powerLost = true;
+    }
+
+    removePorts();
+}
+
+void SimulatedProductRunner::removePorts()
 {
     {
         const std::lock_guard<std::mutex> sl (stateLock);
@@ -228,6 +242,62 @@ bool SimulatedProductRunner::waitUntilIdle (int timeoutMs)
 }
 
 //==============================================================================
+void SimulatedProductRunner::injectFaultOnce (FaultOnTheWay fault, int requestIndex, int delayMs)
+{
+    const std::lock_guard<std::mutex> sl (stateLock);
+    armedFault = {};
+    armedFault.armed = true;
+    armedFault.fault = fault;
+    armedFault.requestIndex = requestIndex;
+    armedFault.delayMs = juce::jmax (0, delayMs);
+}
+
+bool SimulatedProductRunner::faultWasInjected() const
+{
+    const std::lock_guard<std::mutex> sl (stateLock);
+    return armedFault.injected;
+}
+
+bool SimulatedProductRunner::takeDueFault (const juce::MemoryBlock& request, ArmedFault& due)
+{
+    const auto* bytes = static_cast<const juce::uint8*> (request.getData());
+
+    if (request.getSize() < 10 || bytes[0] != 0xF0 || (bytes[6] & 0x0F) == SYSX_TYPE_INFO)
+        return false;
+
+    const std::lock_guard<std::mutex> sl (stateLock);
+
+    if (! armedFault.armed || armedFault.requestsCounted++ != armedFault.requestIndex)
+        return false;
+
+    armedFault.armed = false;
+    armedFault.injected = true;
+    due = armedFault;
+    return true;
+}
+
+void SimulatedProductRunner::spoilAnswer (juce::MemoryBlock& answer, FaultOnTheWay fault, int requestIndex)
+{
+    const int size = (int) answer.getSize();
+
+    if (size < 3)
+        return;
+
+    auto* bytes = static_cast<juce::uint8*> (answer.getData());
+    const int position = 1 + requestIndex % (size - 2);
+
+    if (fault == FaultOnTheWay::corruptAnswerByte)
+    {
+        bytes[position] ^= 0x01;
+    }
+    else
+    {
+        bytes[position] = 0xF7;
+        answer.setSize ((size_t) position + 1);
+    }
+}
+
+//==============================================================================
 void SimulatedProductRunner::run()
 {
     std::unique_lock<std::mutex> sl (stateLock);
@@ -270,9 +340,26 @@ void SimulatedProductRunner::run()
 
 void SimulatedProductRunner::process (const Job& job)
 {
-    const auto messages = job.isRequest ? product.handleRequest (job.request) : job.messages;
+    ArmedFault due;
+    const bool faultDue = job.isRequest && takeDueFault (job.request, due);
 
-    for (auto& message : messages)
+    if (faultDue && due.fault == FaultOnTheWay::unplugWhileOut)
+    {
+        unplug();
+        return;
+    }
+
+    auto messages = job.isRequest ? product.handleRequest (job.request) : job.messages;
+
+    if (faultDue && ! messages.isEmpty())
+    {
+        if (due.fault == FaultOnTheWay::dropAnswer)
+            messages.remove (0);
+        else if (due.fault == FaultOnTheWay::corruptAnswerByte || due.fault == FaultOnTheWay::truncateAnswer)
+            spoilAnswer (messages.getReference (0), due.fault, due.requestIndex);
+    }
+
+    for (int i = 0; i < messages.size(); ++i)
     {
         int delay;
 
@@ -281,10 +368,13 @@ void SimulatedProductRunner::process (const Job& job)
             delay = replyDelayMs;
         }
 
+        if (faultDue && due.fault == FaultOnTheWay::delayAnswer && i == 0)
+            delay += due.delayMs;
+
         if (delay > 0 && ! pauseUnlessExiting (delay))
             return;
 
-        deliver (message, job.enumeration);
+        deliver (messages.getReference (i), job.enumeration);
     }
 
     if (job.isRequest && product.takeReenumerationRequest())
@@ -318,7 +408,8 @@ void SimulatedProductRunner::deliver (const juce::MemoryBlock& message, int mess
 
 void SimulatedProductRunner::reenumerate()
 {
-    unplug();
+    // The product restarts on its own power: only its ports go away for a while.
+    removePorts();
 
     {
         const std::lock_guard<std::mutex> sl (stateLock);

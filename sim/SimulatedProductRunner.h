@@ -34,9 +34,12 @@ public:
     SimulatedProduct& getProduct() noexcept  { return product; }
 
     //==============================================================================
-    /** Plugs the product in with new port identifiers (nothing when it already is). */
-    void plugIn();
-    /** Unplugs it: queued requests are dropped, opened ports go dead, a due re-enumeration is cancelled. */
+    /** Plugs the product in with new port identifiers (nothing when it already is). After an
+        unplug the product starts afresh (SimulatedProduct::powerUp): held in its bootloader when
+        holdInBootloader is set. */
+    void plugIn (bool holdInBootloader = false);
+    /** Unplugs it: queued requests are dropped, opened ports go dead, a due re-enumeration is
+        cancelled, and the product loses its power. */
     void unplug();
     bool isPluggedIn() const;
 
@@ -83,6 +86,25 @@ public:
     /** Waits until nothing is queued or being answered and no re-enumeration is due. */
     bool waitUntilIdle (int timeoutMs);
 
+    //==============================================================================
+    /** A fault on the way between the product and the tool, injected once. */
+    enum class FaultOnTheWay
+    {
+        dropAnswer,         ///< the request is carried out, its answer is lost
+        corruptAnswerByte,  ///< one byte between F0 and F7 of the answer has its lowest bit flipped
+        truncateAnswer,     ///< the answer loses its tail: F7 follows one of its earlier bytes
+        delayAnswer,        ///< the answer arrives only after the given delay
+        unplugWhileOut      ///< the product is unplugged as the request arrives; it is not carried out
+    };
+
+    /** Injects a fault at the request of this index (from 0) among the settings, command and
+        programming requests the product receives from now on; information requests (the identity
+        request and the like) and bytes that are no request are not counted. The byte a corruption
+        or a truncation picks follows from the index. Replaces a fault not injected yet. */
+    void injectFaultOnce (FaultOnTheWay fault, int requestIndex, int delayMs = 0);
+    /** True once the fault was injected. */
+    bool faultWasInjected() const;
+
 private:
     struct Job
     {
@@ -99,8 +121,20 @@ private:
         bool started = false;
     };
 
+    struct ArmedFault
+    {
+        bool armed = false, injected = false;
+        FaultOnTheWay fault = FaultOnTheWay::dropAnswer;
+        int requestIndex = 0, delayMs = 0, requestsCounted = 0;
+    };
+
     void run();
     void process (const Job& job);
+    /** Counts the request; when the armed fault is due, gives it (and disarms it). */
+    bool takeDueFault (const juce::MemoryBlock& request, ArmedFault& due);
+    static void spoilAnswer (juce::MemoryBlock& answer, FaultOnTheWay fault, int requestIndex);
+    /** Takes the ports away: queued requests dropped, opened ports dead, no re-enumeration due. */
+    void removePorts();
     void deliver (const juce::MemoryBlock& message, int enumeration);
     void reenumerate();
     bool pauseUnlessExiting (int milliseconds);
@@ -119,6 +153,8 @@ private:
     std::chrono::steady_clock::time_point reenumerationTime;
     int replyDelayMs = 0;
     bool exiting = false;
+    bool powerLost = false;
+    ArmedFault armedFault;
     juce::Array<juce::MemoryBlock> receivedLog, sentLog;
 
     juce::CriticalSection connectionLock;   // held while delivering; taken before stateLock, never after

@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to both readers of the maker's web answers, turned into
-// text as the worker threads turn an answer body into text: the version list, and
-// the firmware catalogue for a core picked by the first input byte.
+// Feeds arbitrary bytes to the readers of the maker's web answers, turned into
+// text as the worker threads turn an answer body into text. The first input byte
+// picks the reader: the version list, or the firmware catalogue for a core. Each
+// input goes to one reader only, as each answer does.
 
 #include "app/WebAnswerParsers.h"
 #include "app/WebEndpoints.h"
@@ -14,10 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
 
-    const auto productCode = 1 + data[0] % 13;
+    const auto selector = data[0];
     const auto answer = WebRequest::bodyToText (juce::MemoryBlock (data + 1, size - 1));
 
-    WebAnswerParsers::parseVersionList (answer);
-    WebAnswerParsers::parseFirmwareCatalogue (answer, WebEndpoints::getCatalogueProductId (productCode));
+    if ((selector & 0x80) != 0)
+        WebAnswerParsers::parseVersionList (answer);
+    else
+        WebAnswerParsers::parseFirmwareCatalogue (answer, WebEndpoints::getCatalogueProductId (1 + selector % 13));
     return 0;
 }

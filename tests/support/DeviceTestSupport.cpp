@@ -13,6 +13,7 @@ void resetDeviceForTest (MidiController& d)
     d.endFirmwareProgramming();
     d.upgradeInProgress = 0;
     d.replyTimeoutScale = 1.0f;
+    d.pauseScale = 1.0f;
     d.manualConnect = 0;
     d.presetChanged = 0;
     d.deviceFirmwareBeta = 0;
