@@ -4,6 +4,8 @@
 #include <juce_audio_devices/juce_audio_devices.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 
 #include "device/DeviceTypes.h"
 #include "device/DeviceUserInterface.h"
@@ -131,6 +133,10 @@ public:
     //==============================================================================
     // Reply intake and dispatch
     void postAsyncMessage (int type, const juce::String& text);
+    /** Where postAsyncMessage sends its messages when set, instead of the message queue. The
+        application never sets it; a run without a message loop (the reply fuzz target) keeps the
+        messages itself and hands each to handleMessage. */
+    std::function<void (std::unique_ptr<AsyncMessage>)> asyncMessageSink;
     void showAlert (const juce::String& text, bool warningOnce);
 
     //==============================================================================

@@ -64,7 +64,12 @@ const juce::uint8* MidiController::getReplySlot (int slot) const
 //==============================================================================
 void MidiController::postAsyncMessage (int type, const juce::String& text)
 {
-    postMessage (new AsyncMessage (type, text));
+    auto message = std::make_unique<AsyncMessage> (type, text);
+
+    if (asyncMessageSink != nullptr)
+        asyncMessageSink (std::move (message));
+    else
+        postMessage (message.release());
 }
 
 void MidiController::showAlert (const juce::String& text, bool warningOnceOnly)
@@ -101,7 +106,9 @@ void MidiController::handleMessage (const juce::Message& message)
             break;
 
         case deviceInfoText:
-            if (userInterface != nullptr)
+            // Posted while the product was there: once it is gone, the line says so and an
+            // information text still queued from before must not bring the product back.
+            if (userInterface != nullptr && productCode != productNone)
                 userInterface->setInfoText (async->text);
             break;
 

@@ -1,5 +1,8 @@
 #include "support/PresetBarTestSupport.h"
 #include "settings/PresetName.h"
+#include "routing/RouterMidi.h"
+#include "routing/RouterListMidi.h"
+#include "app/MainComponent.h"
 
 /* The preset selector as the user meets it, against a simulated product: typing a name, renaming
    the active preset and choosing another one. Every test builds a main component: one per process. */
@@ -168,4 +171,32 @@ TEST_F (PresetSelector, ARouteHeldInTheDebounceReachesThePresetItWasMadeIn)
     EXPECT_EQ (product->getProduct().getCurrentPreset(), 2);
 
     main->editorPanels.removeFirstMatchingValue (&router);
+}
+
+TEST_F (PresetSelector, ARouteClickedInTheRouterTabAndThenAnotherPresetReachesTheFirstPresetOnly)
+{
+    auto product = connect();
+    auto& grid = *main->getRouter()->getRouterList();
+    grid.rebuildIfScheduled();
+
+    const auto before = product->getProduct().getSettings();
+    grid.inputButtons[16]->triggerClick();
+    pump (20);
+    grid.outputToggles[20]->triggerClick();
+    pump (300);
+    ASSERT_TRUE (requestsOf (*product).isEmpty()) << "the router's debounce still holds the route";
+
+    selector().setSelectedItemIndex (2, juce::sendNotificationSync);
+    ASSERT_TRUE (runChainToEnd());
+
+    const auto requests = juce::StringArray::fromLines (requestsOf (*product));
+    ASSERT_GE (requests.size(), 2);
+    EXPECT_EQ (requests[0], "write 0/16");
+    EXPECT_EQ (requests[1], "write 4/0");
+
+    const auto after = product->getProduct().getSettings();
+    EXPECT_NE (after.routerMasks[1][16], before.routerMasks[1][16]) << "the route reached the first preset's row";
+    EXPECT_EQ (after.routerMasks[1][16] ^ before.routerMasks[1][16], 1u << 20);
+    EXPECT_EQ (after.routerMasks[2][16], before.routerMasks[2][16]) << "the second preset's row is untouched";
+    EXPECT_EQ (product->getProduct().getCurrentPreset(), 2);
 }

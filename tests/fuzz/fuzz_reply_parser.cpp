@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace juce
@@ -24,6 +26,11 @@ namespace
 {
     const juce::String inputId ("fuzz-input");
 
+    /** What the device object posted to the message thread, in the order posted. The messages
+        are kept here rather than in the message queue, whose every post and delivery costs
+        system calls. */
+    std::deque<std::unique_ptr<AsyncMessage>> postedMessages;
+
     MidiController& deviceObject()
     {
         // The device object is deleted at exit, before the framework shuts down.
@@ -31,8 +38,13 @@ namespace
         {
             juce::MessageManager::getInstance();
             auto* instance = MidiController::getInstance();
+            instance->asyncMessageSink = [] (std::unique_ptr<AsyncMessage> message)
+            {
+                postedMessages.push_back (std::move (message));
+            };
             std::atexit ([]
             {
+                postedMessages.clear();
                 MidiController::deleteInstance();
                 juce::MessageManager::deleteInstance();
             });
@@ -42,19 +54,23 @@ namespace
         return *device;
     }
 
-    /** Delivers what the device object posted. One round of the message loop delivers every
-        message queued, those posted meanwhile too; the round that finds nothing left costs a
-        system call, so it is made only at the end of an input. */
-    void deliverPostedMessages()
+    /** Delivers what the device object posted, those posted meanwhile too. */
+    void deliverPostedMessages (MidiController& d)
     {
-        juce::dispatchNextMessageOnSystemQueue (true);
+        while (! postedMessages.empty())
+        {
+            auto message = std::move (postedMessages.front());
+            postedMessages.pop_front();
+            d.handleMessage (*message);
+        }
     }
 
-    void drainMessages()
+    /** Delivers the rest: what the device object posted, then whatever its timers queued. */
+    void drainMessages (MidiController& d)
     {
-        while (juce::dispatchNextMessageOnSystemQueue (true))
-        {
-        }
+        do
+            deliverPostedMessages (d);
+        while (juce::dispatchNextMessageOnSystemQueue (true));
     }
 
     /** The firmware version numbers of every pair of digits, worked out once: turning digits into a
@@ -152,10 +168,10 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
         // Only a message of ten bytes or more that ends in F7 can be taken in, and so post anything.
         if (length >= 10 && message[(size_t) length - 1] == 0xF7)
-            deliverPostedMessages();
+            deliverPostedMessages (d);
     }
 
-    drainMessages();
+    drainMessages (d);
 
     d.stopTimer();
     return 0;
