@@ -77,6 +77,7 @@ TEST_F (ReplyIntake, ShortReplyNeverBorrowsTheBytesOfAnOlderOne)
 
 TEST_F (ReplyIntake, StatusTextsAndAlerts)
 {
+    device().setProductCode (productJorvek);
     device().postAsyncMessage (statusText, "Reading...");
     device().postAsyncMessage (deviceInfoText, "Jorvek Pro");
     device().showAlert ("first warning", true);
@@ -88,6 +89,13 @@ TEST_F (ReplyIntake, StatusTextsAndAlerts)
 
     EXPECT_EQ (ui.lastStatus(), "Reading...");
     EXPECT_EQ (ui.lastInfo(), "Jorvek Pro");
+
+    // Once the product is gone, an information text still queued from before shows nothing.
+    device().postAsyncMessage (deviceInfoText, "Jorvek Pro, gone");
+    device().setProductCode (productNone);
+    pump (20);
+    EXPECT_EQ (ui.lastInfo(), "Jorvek Pro");
+
     ASSERT_EQ (ui.alerts.size(), 4u);
     EXPECT_EQ (ui.alerts[0].text, "first warning");
     EXPECT_TRUE (ui.alerts[0].warning);
