@@ -12,14 +12,15 @@ namespace
     {
         int depth = 0;               ///< deepest nesting of arrays and objects
         int longestDigitRun = 0;     ///< outside strings
+        int longestExponent = 0;     ///< digits of a number's exponent, outside strings
         bool bareMinus = false;      ///< a '-' outside strings that no digit follows
     };
 
     JsonShape measureJson (const juce::String& text)
     {
         JsonShape shape;
-        int depth = 0, run = 0;
-        bool inString = false, escaped = false, afterMinus = false;
+        int depth = 0, run = 0, exponentRun = 0;
+        bool inString = false, escaped = false, afterMinus = false, inExponent = false;
 
         for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
         {
@@ -46,10 +47,26 @@ namespace
             if (c >= '0' && c <= '9')
             {
                 shape.longestDigitRun = juce::jmax (shape.longestDigitRun, ++run);
+
+                if (inExponent)
+                    shape.longestExponent = juce::jmax (shape.longestExponent, ++exponentRun);
+
                 continue;
             }
 
+            const bool afterDigit = run > 0;
             run = 0;
+
+            // An exponent starts at an 'e' right after a digit and may carry a sign.
+            if ((c == 'e' || c == 'E') && afterDigit)
+            {
+                inExponent = true;
+                exponentRun = 0;
+                continue;
+            }
+
+            if (! (inExponent && exponentRun == 0 && (c == '+' || c == '-')))
+                inExponent = false;
 
             if (c == '"')
                 inString = true;
@@ -76,9 +93,11 @@ bool WebAnswerParsers::isSafeToParse (const juce::String& text)
     // The framework's reader recurses once per level, so a deeply nested answer would exhaust
     // the worker's stack; it gathers a number's digits in a 64-bit integer, which more than 18
     // digits overflow; and after a '-' it takes the next character for a digit, even the end
-    // of the text. Neither answer needs any of these.
+    // of the text. It gathers an exponent in an int, which ten digits overflow. Neither answer
+    // needs any of these.
     const auto shape = measureJson (text);
-    return shape.depth <= maxNestingDepth && shape.longestDigitRun <= maxNumberDigits && ! shape.bareMinus;
+    return shape.depth <= maxNestingDepth && shape.longestDigitRun <= maxNumberDigits
+            && shape.longestExponent <= maxExponentDigits && ! shape.bareMinus;
 }
 
 static juce::var parseJson (const juce::String& answer)

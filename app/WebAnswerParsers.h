@@ -42,13 +42,16 @@ struct WebAnswerParsers
     static constexpr int maxNestingDepth = 32;
     /** Nor are answers with a run of more digits than this outside their strings. */
     static constexpr int maxNumberDigits = 18;
+    /** Nor are answers with a number whose exponent has more digits than this. */
+    static constexpr int maxExponentDigits = 4;
 
     /** The deepest nesting of arrays and objects in a JSON text (brackets inside strings
         don't count); read without recursion, so any text can be measured. */
     static int getNestingDepth (const juce::String& text);
 
     /** Whether the framework's JSON reader can read the text safely: not nested deeper than
-        maxNestingDepth, no number longer than maxNumberDigits digits, and a digit after every
+        maxNestingDepth, no number longer than maxNumberDigits digits, no exponent longer than
+        maxExponentDigits digits, and a digit after every
         '-' outside strings. An answer that is not counts as no answer. */
     static bool isSafeToParse (const juce::String& text);
 

@@ -253,6 +253,11 @@ TEST (WebAnswerParsers, DeepNestingOrHugeNumbersAreNoAnswer)
         { "number of 19 digits",       bothAnswersWith ("4444444444444444444"),            3,      false },
         { "number of 18 digits",       bothAnswersWith ("-444444444444444444.5e3"),        3,      true },
         { "long digits in a string",   bothAnswersWith ("\"" + juce::String::repeatedString ("9", 400) + "\""), 3, true },
+        // An exponent is gathered in an int, which ten digits overflow: more than four are refused.
+        { "exponent of 12 digits",     bothAnswersWith ("55555E555555000000"),             3,      false },
+        { "signed exponent of 5",      bothAnswersWith ("1.5e-12345"),                     3,      false },
+        { "exponent of 4 digits",      bothAnswersWith ("2.5E+1234"),                      3,      true },
+        { "letters e after a word",    bothAnswersWith ("\"e12345678901\""),              3,      true },
         // A '-' that no digit follows would make the framework's reader take the text's end for one.
         { "minus at the end",          "[1,-",                                             1,      false },
         { "minus before a letter",     bothAnswersWith ("[- x]"),                          3,      false },
