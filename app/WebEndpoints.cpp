@@ -99,7 +99,12 @@ juce::String WebEndpoints::getCatalogueProductId (int productCode)
 
 float WebEndpoints::getVersionValue (const juce::String& versionText)
 {
-    return versionText.getFloatValue();
+    // Only the sign, digits and points are read: the framework's reader would take an exponent
+    // as well and gather it in an int, which a long one overflows. A version has none.
+    const auto text = versionText.trimStart();
+    const int signLength = text.startsWithChar ('-') || text.startsWithChar ('+') ? 1 : 0;
+    const auto number = text.substring (signLength).initialSectionContainingOnly ("0123456789.").substring (0, 18);
+    return (text.substring (0, signLength) + number).getFloatValue();
 }
 
 juce::URL WebEndpoints::toUrl (const juce::String& address)

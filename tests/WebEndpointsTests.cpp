@@ -82,6 +82,7 @@ TEST (WebEndpoints, VersionValueIsTheLeadingDecimalNumber)
     EXPECT_FLOAT_EQ (WebEndpoints::getVersionValue ("8.7"), 8.7f);
     EXPECT_FLOAT_EQ (WebEndpoints::getVersionValue ("  -1.5beta"), -1.5f);
     EXPECT_FLOAT_EQ (WebEndpoints::getVersionValue ("v8.7"), 0.0f);
+    EXPECT_FLOAT_EQ (WebEndpoints::getVersionValue ("1e1111111111"), 1.0f) << "no exponent is read";
     EXPECT_LT (WebEndpoints::getVersionValue ("8.10"), WebEndpoints::getVersionValue ("8.9"));
 }
 
