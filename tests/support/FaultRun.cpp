@@ -7,12 +7,13 @@ const juce::String FaultRunFixture::successText { "Firmware upgrade finished wit
 
 namespace
 {
-    /** Replies are awaited for an eighth of their time: short enough for thousands of cases, and long
-        enough for a loaded machine (the test command runs as many tests at once as there are cores).
+    /** Replies are awaited for a quarter of their time: short enough for thousands of cases, and long
+        enough for a loaded machine (the test command runs as many tests at once as there are cores;
+        an eighth let a restore's step time out under the sanitizers there).
         The framework's timer thread charges the time it waited for a busy message thread to every
         timer, one started at the end of that wait too, so a timeout must outlast the longest handler
         (a product's identification rebuilds the editors), which the sanitizers slow down. */
-    constexpr float timeoutScale = 0.125f;
+    constexpr float timeoutScale = 0.25f;
 
     /** The pauses of the device object (500 ms before the identity request after a switch of core and
         before the programming start, 100 ms before the erase) shrink to a few milliseconds. */
