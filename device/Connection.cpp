@@ -47,7 +47,7 @@ void MidiController::requestIdentityLater()
 {
     juce::WeakReference<MidiController> safeThis (this);
 
-    juce::Timer::callAfterDelay (scaledPauseMs (identityRequestDelayMs), [safeThis]
+    callAfterDelay (scaledPauseMs (identityRequestDelayMs), [safeThis]
     {
         if (auto* device = safeThis.get())
             device->requestIdentity();

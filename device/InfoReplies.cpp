@@ -323,7 +323,7 @@ int MidiController::parseHostDeviceRecord (int slot, const juce::uint8* reply, i
             hubNoticeScheduled = true;
             juce::WeakReference<MidiController> safeThis (this);
 
-            juce::Timer::callAfterDelay (reconnectHubNoticeDelayMs, [safeThis]
+            callAfterDelay (reconnectHubNoticeDelayMs, [safeThis]
             {
                 if (auto* device = safeThis.get())
                 {
@@ -407,7 +407,7 @@ int MidiController::parseHostDeviceRecord (int slot, const juce::uint8* reply, i
         reportScheduled = 1;
         juce::WeakReference<MidiController> safeThis (this);
 
-        juce::Timer::callAfterDelay (deviceReportDelayMs, [safeThis]
+        callAfterDelay (deviceReportDelayMs, [safeThis]
         {
             if (auto* device = safeThis.get())
             {
@@ -460,7 +460,7 @@ int MidiController::parseDescriptorReply (const juce::uint8* reply, int length)
                 dumpEndScheduled = true;
                 juce::WeakReference<MidiController> safeThis (this);
 
-                juce::Timer::callAfterDelay (dumpEndDelayMs, [safeThis]
+                callAfterDelay (dumpEndDelayMs, [safeThis]
                 {
                     if (auto* device = safeThis.get())
                     {

@@ -72,6 +72,14 @@ void MidiController::postAsyncMessage (int type, const juce::String& text)
         postMessage (message.release());
 }
 
+void MidiController::callAfterDelay (int milliseconds, std::function<void()> function)
+{
+    if (delayedCallSink != nullptr)
+        delayedCallSink (milliseconds, std::move (function));
+    else
+        juce::Timer::callAfterDelay (milliseconds, std::move (function));
+}
+
 void MidiController::showAlert (const juce::String& text, bool warningOnceOnly)
 {
     postAsyncMessage (warningOnceOnly ? warningOnce : infoAlert, text);

@@ -270,8 +270,12 @@ void MidiController::finishChain()
 void MidiController::sendCommand (float timeoutSeconds)
 {
     waitingForReply = 0;
-    stopTimer();
     awaitedReply = {};
+
+    // A timer still running is restarted by startTimer below, without leaving the framework's
+    // timer list and waking its thread to be added again.
+    if (timeoutSeconds <= 0.0f)
+        stopTimer();
 
     if (timeoutSeconds > 0.0f)
     {
