@@ -18,6 +18,9 @@ protected:
         window->setContentNonOwned (main.get(), true);
         window->setTopLeftPosition (40, 40);
         window->setVisible (true);
+
+        if (! ScreenText::isAvailable())
+            GTEST_SKIP() << "tesseract and ImageMagick are needed (scripts/setup installs them)";
     }
 
     void TearDown() override
@@ -30,6 +33,32 @@ protected:
         SimulatedAppFixture::TearDown();
     }
 
+    /** Plugs in a product of this code with host firmware 4.5; null when its full read did not end. */
+    std::shared_ptr<SimulatedProductRunner> connectProduct (int productCode)
+    {
+        SimulatedProduct::Config config;
+        config.productCode = productCode;
+        config.hostFirmware = { 4, 5 };
+        auto product = addProduct (config);
+        return pumpUntilReadEnds (12000) ? product : nullptr;
+    }
+
+    static SimulatedProduct::UsbDeviceSpec usbDevice (juce::int32 vidPid, const char* name)
+    {
+        SimulatedProduct::UsbDeviceSpec spec;
+        spec.vidPid = vidPid;
+        spec.name = name;
+        return spec;
+    }
+
+    /** Expects the text read in an area of the snapshot; a screenshot that reads wrong is kept. */
+    void expectText (const juce::Image& snapshot, const juce::File& file, juce::Rectangle<int> area, const char* wanted)
+    {
+        const auto text = ScreenText::read (snapshot, file, area, juce::String (wanted));
+        EXPECT_EQ (text, wanted) << "at " << area.toString() << " (screenshot " << file.getFullPathName() << ")";
+        keepFiles = keepFiles || text != wanted;
+    }
+
     std::unique_ptr<juce::DocumentWindow> window;
     juce::File folder;
     bool keepFiles = false;
@@ -37,19 +66,10 @@ protected:
 
 TEST_F (RouterScreen, CalderWithOneDeviceShowsItsPortsTheDeviceAndTheCounts)
 {
-    if (! ScreenText::isAvailable())
-        GTEST_SKIP() << "tesseract and ImageMagick are needed (scripts/setup installs them)";
+    auto product = connectProduct (productCalder);
+    ASSERT_NE (product, nullptr);
 
-    SimulatedProduct::Config config;
-    config.productCode = productCalder;
-    config.hostFirmware = { 4, 5 };
-    auto product = addProduct (config);
-    ASSERT_TRUE (pumpUntilReadEnds (12000));
-
-    SimulatedProduct::UsbDeviceSpec keys;
-    keys.vidPid = 0x05821234;
-    keys.name = "KEYBOARD";
-    product->attachUsbDevice (keys);
+    product->attachUsbDevice (usbDevice (0x05821234, "KEYBOARD"));
     ASSERT_TRUE (pumpUntil ([this] { return device().usbHostDevices[8].deviceHandle != -1; }, 3000));
     pump (300);
 
@@ -60,10 +80,7 @@ TEST_F (RouterScreen, CalderWithOneDeviceShowsItsPortsTheDeviceAndTheCounts)
     const int outX = grid.getWidth() - 230;
 
     auto file = folder.getChildFile ("router-tab.png");
-    {
-        juce::FileOutputStream out (file);
-        juce::PNGImageFormat().writeImageToStream (snapshot, out);
-    }
+    ASSERT_TRUE (ScreenText::savePng (snapshot, file));
 
     struct Expected { juce::Rectangle<int> area; const char* text; };
     const Expected expected[] = {
@@ -84,11 +101,7 @@ TEST_F (RouterScreen, CalderWithOneDeviceShowsItsPortsTheDeviceAndTheCounts)
     };
 
     for (auto& e : expected)
-    {
-        const auto text = ScreenText::read (snapshot, file, e.area + gridOrigin, juce::String (e.text));
-        EXPECT_EQ (text, e.text) << "at " << e.area.toString() << " (screenshot " << file.getFullPathName() << ")";
-        keepFiles = keepFiles || text != e.text;
-    }
+        expectText (snapshot, file, e.area + gridOrigin, e.text);
 
     // The input's "Ports" button is drawn in its light grey: the device has every cable enabled.
     const auto portsPixel = snapshot.getPixelAt (gridOrigin.x + 34, gridOrigin.y + 245);
@@ -97,23 +110,12 @@ TEST_F (RouterScreen, CalderWithOneDeviceShowsItsPortsTheDeviceAndTheCounts)
 
 TEST_F (RouterScreen, JorvekReservationViewWithADeviceOnAHub)
 {
-    if (! ScreenText::isAvailable())
-        GTEST_SKIP() << "tesseract and ImageMagick are needed (scripts/setup installs them)";
+    auto product = connectProduct (productJorvek);
+    ASSERT_NE (product, nullptr);
 
-    SimulatedProduct::Config config;
-    config.productCode = productJorvek;
-    config.hostFirmware = { 4, 5 };
-    auto product = addProduct (config);
-    ASSERT_TRUE (pumpUntilReadEnds (12000));
+    product->attachUsbDevice (usbDevice (0x05821234, "KEYS"));
 
-    SimulatedProduct::UsbDeviceSpec keys;
-    keys.vidPid = 0x05821234;
-    keys.name = "KEYS";
-    product->attachUsbDevice (keys);
-
-    SimulatedProduct::UsbDeviceSpec pads;
-    pads.vidPid = 0x09E85678;
-    pads.name = "PADS";
+    auto pads = usbDevice (0x09E85678, "PADS");
     pads.hubId = 2;
     pads.hubPort = 3;
     pads.hubPortCount = 4;
@@ -168,9 +170,7 @@ TEST_F (RouterScreen, JorvekReservationViewWithADeviceOnAHub)
         const auto area = areaOf (*e.component);
         ASSERT_TRUE (e.component->isShowing()) << e.text;
         ASSERT_TRUE (shown.contains (area)) << e.text << " at " << area.toString();
-        const auto text = ScreenText::read (snapshot, file, area.withTrimmedRight (e.trimRight), juce::String (e.text));
-        EXPECT_EQ (text, e.text) << "at " << area.toString() << " (screenshot " << file.getFullPathName() << ")";
-        keepFiles = keepFiles || text != e.text;
+        expectText (snapshot, file, area.withTrimmedRight (e.trimRight), e.text);
     }
 
     // The device on the hub is listed under its hub's heading, above the device on the host port.

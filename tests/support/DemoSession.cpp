@@ -1,20 +1,9 @@
 #include "DemoSession.h"
 
-namespace
-{
-    juce::String findTool (const juce::String& name)
-    {
-        for (auto folder : { "/usr/bin", "/usr/local/bin", "/bin" })
-        {
-            auto file = juce::File (folder).getChildFile (name);
+#include "ScreenTools.h"
 
-            if (file.existsAsFile())
-                return file.getFullPathName();
-        }
-
-        return {};
-    }
-}
+using ScreenTools::findTool;
+using ScreenTools::runTool;
 
 DemoSession::DemoSession()
 {
@@ -44,45 +33,14 @@ juce::String DemoSession::findMissingTool()
     return {};
 }
 
-bool DemoSession::runTool (const juce::StringArray& arguments, juce::String* output) const
-{
-    juce::ChildProcess tool;
-
-    if (! tool.start (arguments))
-        return false;
-
-    auto text = tool.readAllProcessOutput();
-
-    if (! tool.waitForProcessToFinish (15000))
-    {
-        tool.kill();
-        return false;
-    }
-
-    if (output != nullptr)
-        *output = text;
-
-    return tool.getExitCode() == 0;
-}
-
 bool DemoSession::start()
 {
     // A display of its own, so that no other test's window covers the demo's. It ends by itself once
     // its last client (the demo) has gone.
-    if (! display.start (juce::StringArray { findTool ("Xvfb"), "-displayfd", "1", "-screen", "0",
-                                             juce::String (screenWidth) + "x" + juce::String (screenHeight) + "x24",
-                                             "-nolisten", "tcp", "-terminate" },
-                         juce::ChildProcess::wantStdOut))
+    displayName = ScreenTools::startVirtualDisplay (display, screenWidth, screenHeight);
+
+    if (displayName.isEmpty())
         return false;
-
-    char number[16] = {};
-    display.readProcessOutput (number, (int) sizeof (number) - 1);
-    const auto digits = juce::String (number).trim();
-
-    if (digits.isEmpty() || ! digits.containsOnly ("0123456789"))
-        return false;
-
-    displayName = ":" + digits;
 
     return demo.start (juce::StringArray { "env", "-u", "XAUTHORITY", "HOME=" + home.getFullPathName(),
                                            "DISPLAY=" + displayName, PELLION_DEMO_BINARY }, 0);
@@ -124,21 +82,8 @@ juce::File DemoSession::takeScreenshot()
 
 juce::String DemoSession::readText (juce::Rectangle<int> windowArea, bool singleLine)
 {
-    const auto area = windowArea + windowOrigin;
-    auto crop = folder.getChildFile ("crop.png");
-    const auto geometry = juce::String (area.getWidth()) + "x" + juce::String (area.getHeight())
-                          + "+" + juce::String (area.getX()) + "+" + juce::String (area.getY());
-
-    // Light text on the dark panel: made dark on white and sharp, which the reader takes best.
-    if (! runTool ({ findTool ("convert"), screenshot.getFullPathName(), "-crop", geometry, "+repage",
-                     "-colorspace", "Gray", "-negate", "-resize", "200%", "-threshold", "50%",
-                     crop.getFullPathName() }))
-        return {};
-
-    juce::String text;
-    runTool ({ "env", "OMP_THREAD_LIMIT=1", findTool ("tesseract"), crop.getFullPathName(), "stdout",
-               "--psm", singleLine ? "7" : "6" }, &text);
-    return text.trim();
+    // The lines read are light text on the dark panel.
+    return ScreenTools::readText (screenshot, windowArea + windowOrigin, singleLine, true, folder.getChildFile ("crop.png"));
 }
 
 bool DemoSession::waitForText (juce::Rectangle<int> windowArea, const juce::String& wanted, bool singleLine, int timeoutMs)

@@ -62,8 +62,6 @@ public:
     bool keepFiles = false;
 
 private:
-    bool runTool (const juce::StringArray& arguments, juce::String* output = nullptr) const;
-
     juce::ChildProcess display, demo;
     juce::File screenshot;
 };

@@ -1,15 +1,10 @@
 #include "support/ScreenText.h"
+#include "support/ScreenTools.h"
 
 namespace ScreenText
 {
-    juce::String findTool (const juce::String& name)
-    {
-        for (auto folder : { "/usr/bin", "/usr/local/bin", "/bin" })
-            if (auto file = juce::File (folder).getChildFile (name); file.existsAsFile())
-                return file.getFullPathName();
-
-        return {};
-    }
+    using ScreenTools::findTool;
+    using ScreenTools::runTool;
 
     juce::String read (const juce::Image& image, const juce::File& imageFile, juce::Rectangle<int> area, int threshold)
     {
@@ -33,19 +28,11 @@ namespace ScreenText
 
         convert.addArray ({ "-resize", "400%", "-threshold", juce::String (darkBackground ? threshold + 15 : threshold) + "%",
                             "-bordercolor", "white", "-border", "12", prepared.getFullPathName() });
-        juce::ChildProcess c;
-
-        if (! c.start (convert) || ! c.waitForProcessToFinish (15000))
+        if (! runTool (convert))
             return {};
 
-        juce::ChildProcess ocr;
-
-        if (! ocr.start (juce::StringArray { "env", "OMP_THREAD_LIMIT=1", findTool ("tesseract"), prepared.getFullPathName(),
-                                             "stdout", "--psm", "7" }))
-            return {};
-
-        auto text = ocr.readAllProcessOutput();
-        ocr.waitForProcessToFinish (15000);
+        juce::String text;
+        runTool ({ "env", "OMP_THREAD_LIMIT=1", findTool ("tesseract"), prepared.getFullPathName(), "stdout", "--psm", "7" }, &text);
         return text.trim();
     }
 

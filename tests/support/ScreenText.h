@@ -5,9 +5,6 @@
 /** Reading back what a component shows on the screen, by OCR (tesseract and ImageMagick). */
 namespace ScreenText
 {
-    /** The full path of a tool in the usual folders, empty when it is not installed. */
-    juce::String findTool (const juce::String& name);
-
     /** True when the OCR tools are installed. */
     bool isAvailable();
 
