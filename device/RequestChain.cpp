@@ -275,9 +275,10 @@ void MidiController::sendCommand (float timeoutSeconds)
     // A timer still running is restarted by startTimer below, without leaving the framework's
     // timer list and waking its thread to be added again.
     if (timeoutSeconds <= 0.0f)
+    {
         stopTimer();
-
-    if (timeoutSeconds > 0.0f)
+    }
+    else
     {
         const auto* request = preparedRequest.getRawData();
         const int size = preparedRequest.getRawDataSize();
