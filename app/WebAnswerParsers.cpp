@@ -20,7 +20,7 @@ namespace
     {
         JsonShape shape;
         int depth = 0, run = 0, exponentRun = 0;
-        bool inString = false, escaped = false, afterMinus = false, inExponent = false;
+        bool inString = false, escaped = false, afterMinus = false, inExponent = false, afterDigitAndPoint = false;
 
         for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
         {
@@ -54,10 +54,12 @@ namespace
                 continue;
             }
 
-            const bool afterDigit = run > 0;
+            const bool afterDigit = run > 0 || afterDigitAndPoint;
+            afterDigitAndPoint = c == '.' && run > 0;
             run = 0;
 
-            // An exponent starts at an 'e' right after a digit and may carry a sign.
+            // An exponent starts at an 'e' right after a digit, or after a digit and a point
+            // ("5.e12345"), and may carry a sign.
             if ((c == 'e' || c == 'E') && afterDigit)
             {
                 inExponent = true;

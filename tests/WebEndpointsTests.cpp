@@ -258,6 +258,7 @@ TEST (WebAnswerParsers, DeepNestingOrHugeNumbersAreNoAnswer)
         { "exponent of 12 digits",     bothAnswersWith ("55555E555555000000"),             3,      false },
         { "signed exponent of 5",      bothAnswersWith ("1.5e-12345"),                     3,      false },
         { "exponent of 4 digits",      bothAnswersWith ("2.5E+1234"),                      3,      true },
+        { "exponent after a point",    bothAnswersWith ("5555555.E555554999999"),          3,      false },
         { "letters e after a word",    bothAnswersWith ("\"e12345678901\""),              3,      true },
         // A '-' that no digit follows would make the framework's reader take the text's end for one.
         { "minus at the end",          "[1,-",                                             1,      false },
