@@ -1,6 +1,7 @@
 #include "app/ConnectionMonitor.h"
 #include "app/MainComponent.h"
 #include "device/MidiController.h"
+#include "device/CallAfterAtLeast.h"
 
 ConnectionMonitor::ConnectionMonitor (MainComponent& owner) : main (owner) {}
 
@@ -144,7 +145,7 @@ void ConnectionMonitor::scheduleDisconnect()
     }
 
     juce::Component::SafePointer<MainComponent> safeMain (&main);
-    juce::Timer::callAfterDelay (delay, [safeMain]
+    callAfterAtLeast (delay, [safeMain]
     {
         if (auto* owner = safeMain.getComponent())
             owner->onDeviceDisconnected();

@@ -1,6 +1,7 @@
 #include "app/brisaHostAppApplication.h"
 #include "app/MainComponent.h"
 #include "device/MidiController.h"
+#include "device/CallAfterAtLeast.h"
 
 brisaHostAppApplication::~brisaHostAppApplication()
 {
@@ -74,7 +75,7 @@ void brisaHostAppApplication::MainWindow::closeButtonPressed()
     }
 
     // The close-connection request goes out first; the product gets half a second before the tool goes.
-    juce::Timer::callAfterDelay (500, [main]
+    callAfterAtLeast (500, [main]
     {
         if (main != nullptr)
             main->getPresets()->confirmSaveOnQuit();

@@ -137,7 +137,7 @@ public:
         application never sets it; a run without a message loop (the reply fuzz target) keeps the
         messages itself and hands each to handleMessage. */
     std::function<void (std::unique_ptr<AsyncMessage>)> asyncMessageSink;
-    /** Calls a function on the message thread after a delay (the framework's one-shot timer). */
+    /** Calls a function on the message thread once at least the delay has passed. */
     void callAfterDelay (int milliseconds, std::function<void()> function);
     /** Where callAfterDelay hands its calls when set, instead of the framework's timer; the
         application never sets it. The reply fuzz target makes each call itself at the end of

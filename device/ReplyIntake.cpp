@@ -1,4 +1,5 @@
 #include "device/MidiController.h"
+#include "device/CallAfterAtLeast.h"
 
 namespace
 {
@@ -77,7 +78,7 @@ void MidiController::callAfterDelay (int milliseconds, std::function<void()> fun
     if (delayedCallSink != nullptr)
         delayedCallSink (milliseconds, std::move (function));
     else
-        juce::Timer::callAfterDelay (milliseconds, std::move (function));
+        callAfterAtLeast (milliseconds, std::move (function));
 }
 
 void MidiController::showAlert (const juce::String& text, bool warningOnceOnly)

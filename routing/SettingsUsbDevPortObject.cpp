@@ -1,6 +1,7 @@
 #include "routing/SettingsUsbDevPortObject.h"
 #include "routing/RouterListCommon.h"
 #include "routing/UsbPortsReservation.h"
+#include "device/CallAfterAtLeast.h"
 
 namespace
 {
@@ -212,7 +213,7 @@ void SettingsUsbDevPortObject::refuse (const juce::String& message)
     descriptionLabel->setColour (juce::Label::textColourId, refusalColour);
 
     juce::Component::SafePointer<SettingsUsbDevPortObject> safeThis (this);
-    juce::Timer::callAfterDelay (refusalShownMs, [safeThis]
+    callAfterAtLeast (refusalShownMs, [safeThis]
     {
         if (auto* panel = safeThis.getComponent())
             panel->showDescription();

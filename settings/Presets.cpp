@@ -6,6 +6,7 @@
 #include "settings/PresetFileWriter.h"
 #include "settings/PresetName.h"
 #include "settings/PresetSelectorRules.h"
+#include "device/CallAfterAtLeast.h"
 
 #if PELLION_HAS_RESOURCES
  #include "BinaryData.h"
@@ -229,7 +230,7 @@ void Presets::showNameWarning (const juce::String& warning)
 
     // Every warning clears the line 2000 ms later, even when a newer one came in between.
     juce::Component::SafePointer<Presets> bar (this);
-    juce::Timer::callAfterDelay (warningMs, [bar]
+    callAfterAtLeast (warningMs, [bar]
     {
         if (bar != nullptr)
             bar->showMessage ({});

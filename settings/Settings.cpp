@@ -5,6 +5,7 @@
 #include "device/MidiController.h"
 #include "app/LayoutRules.h"
 #include "app/MainComponent.h"
+#include "device/CallAfterAtLeast.h"
 
 namespace
 {
@@ -359,7 +360,7 @@ void Settings::applyConnectionMode (bool refillProducts)
             device->closeConnection();
 
         juce::Component::SafePointer<MainComponent> safeOwner (mainComponent);
-        juce::Timer::callAfterDelay (searchRestartDelayMs, [safeOwner]
+        callAfterAtLeast (searchRestartDelayMs, [safeOwner]
         {
             if (auto* main = safeOwner.getComponent())
                 main->restartDeviceSearch();
@@ -700,7 +701,7 @@ void Settings::showWarning (const juce::String& text)
     const int warning = ++warningCount;
     juce::Component::SafePointer<Settings> safeThis (this);
 
-    juce::Timer::callAfterDelay (warningMs, [safeThis, warning]
+    callAfterAtLeast (warningMs, [safeThis, warning]
     {
         if (auto* page = safeThis.getComponent())
             if (page->warningCount == warning)
