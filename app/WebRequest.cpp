@@ -1,4 +1,5 @@
 #include "app/WebRequest.h"
+#include "app/Utf8Text.h"
 
 WebRequest::WebRequest (juce::Thread& workerThread)
     : worker (workerThread)
@@ -139,5 +140,19 @@ juce::String WebRequest::bodyToText (const juce::MemoryBlock& body)
     if (body.isEmpty())
         return {};
 
-    return juce::String::createStringFromData (body.getData(), (int) body.getSize());
+    const auto* bytes = static_cast<const char*> (body.getData());
+    auto size = body.getSize();
+
+    // UTF-16 with its byte-order mark: the framework decodes it character by character.
+    if (size >= 2 && (juce::CharPointer_UTF16::isByteOrderMarkBigEndian (bytes)
+                       || juce::CharPointer_UTF16::isByteOrderMarkLittleEndian (bytes)))
+        return juce::String::createStringFromData (bytes, (int) size);
+
+    if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (bytes))
+    {
+        bytes += 3;
+        size -= 3;
+    }
+
+    return Utf8Text::fromBytes (bytes, size);
 }

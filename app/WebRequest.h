@@ -53,7 +53,8 @@ public:
     /** Sends the request and reads the answer body into memory. */
     Result perform (const juce::URL& url, const Options& options, juce::MemoryBlock& body);
 
-    /** The text of a body (UTF-8, or UTF-16 with a byte-order mark). */
+    /** The text of a body: UTF-8, or UTF-16 with a byte-order mark. A body that is no
+        well-formed UTF-8 is read a byte a character. */
     static juce::String bodyToText (const juce::MemoryBlock& body);
 
 private:

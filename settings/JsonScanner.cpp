@@ -1,34 +1,5 @@
 #include "settings/JsonScanner.h"
-
-namespace
-{
-    /** Text from UTF-8 bytes; bytes that are no valid UTF-8 are taken one character each. */
-    juce::String textFromBytes (const char* bytes, size_t size)
-    {
-        if (juce::CharPointer_UTF8::isValidString (bytes, (int) size))
-            return juce::String (juce::CharPointer_UTF8 (bytes), juce::CharPointer_UTF8 (bytes + size));
-
-        juce::HeapBlock<char> utf8 (2 * size);
-        auto* out = utf8.get();
-
-        for (size_t i = 0; i < size; ++i)
-        {
-            const auto byte = (juce::uint8) bytes[i];
-
-            if (byte < 0x80)
-            {
-                *out++ = (char) byte;
-            }
-            else
-            {
-                *out++ = (char) (0xC0 | (byte >> 6));
-                *out++ = (char) (0x80 | (byte & 0x3F));
-            }
-        }
-
-        return juce::String (juce::CharPointer_UTF8 (utf8.get()), juce::CharPointer_UTF8 (out));
-    }
-}
+#include "app/Utf8Text.h"
 
 //==============================================================================
 bool JsonScanner::Token::hasText() const
@@ -115,7 +86,7 @@ juce::String JsonScanner::Token::getText() const
     const auto length = (size_t) (end - begin);
 
     if (! hasEscapes())
-        return textFromBytes (begin, length);
+        return Utf8Text::fromBytes (begin, length);
 
     // Decoding never lengthens the text: an escape of six characters gives at most three bytes.
     juce::HeapBlock<char> utf8 (length);
@@ -162,7 +133,7 @@ juce::String JsonScanner::Token::getText() const
     if (highSurrogate != 0)
         writeCodePoint (0xFFFD);
 
-    return textFromBytes (utf8.get(), (size_t) (out - utf8.get()));
+    return Utf8Text::fromBytes (utf8.get(), (size_t) (out - utf8.get()));
 }
 
 bool JsonScanner::Token::isText (const char* ascii) const

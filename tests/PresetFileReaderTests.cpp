@@ -546,4 +546,11 @@ TEST_F (PresetFileText, BytesThatAreNoUtf8AreTakenOneCharacterEach)
 
     ASSERT_EQ (PresetFileReader::read (file, sizeof (file) - 1, device(), contents), "");
     EXPECT_EQ (contents.presetName, juce::String::fromUTF8 ("\xC3\xBF\xC3\xBE" "abc\xC3\xA9"));
+
+    // So are UTF-8's overlong forms, which the framework would keep as they are ("\xC0\x80" for a
+    // null) and a copy of the name would then overrun.
+    const char overlong[] = "{ \"ProductID\": \"22\", \"PresetName\": \"a\xC0\x80" "b\" }";
+    ASSERT_EQ (PresetFileReader::read (overlong, sizeof (overlong) - 1, device(), contents), "");
+    EXPECT_EQ (contents.presetName, juce::String::fromUTF8 ("a\xC3\x80\xC2\x80" "b"));
+    EXPECT_EQ (juce::String (contents.presetName.getCharPointer()), contents.presetName);
 }
