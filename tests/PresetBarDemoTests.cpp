@@ -64,8 +64,11 @@ protected:
         return demo.waitForText (dialogTitle, title, true, timeoutMs);
     }
 
-    /** Answers the open file dialog by typing the file's path into its file name box. */
-    void answerDialog (const juce::File& file)
+    /** Answers the open file dialog by typing the file's path into its file name box (the first
+        Return goes to the file's folder, the second takes the file), then waits until the dialog
+        is gone from the screen: the window under it keeps the dialog's pixels until the demo has
+        repainted there, which a busy machine can put off for a second or more. */
+    bool answerDialog (const juce::File& file, const juce::String& title)
     {
         demo.click (dialogFileBox);
         demo.key ("ctrl+a");
@@ -73,6 +76,16 @@ protected:
         demo.key ("Return");
         juce::Thread::sleep (300);
         demo.key ("Return");
+        return dialogGone (title);
+    }
+
+    bool dialogGone (const juce::String& title)
+    {
+        return waitUntil ([&]
+        {
+            demo.takeScreenshot();
+            return ! demo.readText (dialogTitle, true).contains (title);
+        }, 10000);
     }
 
     DemoSession demo;
@@ -84,7 +97,7 @@ TEST_F (PresetBarDemo, SaveWritesAFileAChangeMakesSaveActiveAndLoadWritesTheDiff
 
     // Save: the file is written and the preset takes its name.
     ASSERT_TRUE (pressForDialog (saveButton, "Save preset")) << "no save dialog";
-    answerDialog (file);
+    ASSERT_TRUE (answerDialog (file, "Save preset")) << "the save dialog stayed";
     ASSERT_TRUE (waitUntil ([&] { return file.existsAsFile(); }, 5000)) << "no file written";
     ASSERT_TRUE (waitUntil ([&] { return lastWrite (demo).contains ("kind 7") && lastWrite (demo).endsWith ("0x4C697665 0x00000000 0x00000000 0x00000000"); }, 5000))
         << "the name \"Live\" did not reach the product: " << lastWrite (demo);
@@ -102,12 +115,12 @@ TEST_F (PresetBarDemo, SaveWritesAFileAChangeMakesSaveActiveAndLoadWritesTheDiff
     EXPECT_EQ (lastWrite (demo), "preset 0 kind 0 item 16: 0x00020000");
     ASSERT_TRUE (pressForDialog (saveButton, "Save preset")) << "Save inactive after a change";
     demo.click (dialogCancel);
-    juce::Thread::sleep (500);
+    ASSERT_TRUE (dialogGone ("Save preset")) << "the save dialog stayed after Cancel";
 
     // Load of the saved file writes the difference back, and only it.
     const int writesBefore = demo.productWrites().size();
     ASSERT_TRUE (pressForDialog (loadButton, "Load preset")) << "no load dialog";
-    answerDialog (file);
+    ASSERT_TRUE (answerDialog (file, "Load preset")) << "the load dialog stayed";
     ASSERT_TRUE (waitUntil ([&] { return demo.productWrites().size() > writesBefore; }, 5000)) << "nothing written after the load";
     juce::Thread::sleep (1000);
 
